@@ -1,0 +1,2 @@
+// The application object.
+#include <wx/app.h>
