@@ -26,7 +26,8 @@ public:
     tarv_bitmap& operator=(tarv_bitmap&&) noexcept;
     ~tarv_bitmap();
 
-    // Wraps decoded RGBA image data (keeps its alpha).
+    // Copies decoded RGBA image data (keeps its alpha); rgba may be null
+    // (black, opaque).
     static tarv_bitmap from_rgba(int width, int height, const std::uint8_t* rgba);
 
     int GetWidth() const { return width_; }
@@ -60,6 +61,9 @@ public:
 
     void DrawBitmap(const tarv_bitmap& source, int x, int y);
     void DrawBitmapNukeAlpha(const tarv_bitmap& source, int x, int y);
+    // Source composited over the destination by its alpha (logos, icons);
+    // destination alpha kept.
+    void DrawBitmapBlend(const tarv_bitmap& source, int x, int y);
 
     void DrawTextGlyph(const tarv_bitmap& glyph, int x, int y, const tarv_color& fg, const tarv_color& bg);
     void DrawTextGlyphTransparent(const tarv_bitmap& glyph, int x, int y, const tarv_color& fg);
@@ -68,6 +72,8 @@ public:
     static void GetTextExtent(const tarv_font& font, const char* text, int* width, int* height);
 
 private:
+    void line64(long long x1, long long y1, long long x2, long long y2, const tarv_color& color);
+
     int width_ = 0;
     int height_ = 0;
     std::unique_ptr<std::uint8_t[]> pixels_;

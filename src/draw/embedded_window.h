@@ -18,11 +18,14 @@ public:
     virtual void peer_set_focus() = 0;
     virtual void peer_set_tooltip(const std::string& text) { (void)text; }
     virtual void peer_capture_mouse(bool capture) { (void)capture; }
+    // The core object is going away; the peer must stop using it.
+    virtual void peer_core_destroyed() {}
 };
 
 // Input events forwarded by the toolkit shell, in client coordinates.
 struct tarv_mouse_event {
-    enum kind { LEFT_DOWN, LEFT_UP, LEFT_DCLICK, RIGHT_DOWN, RIGHT_UP, MIDDLE_DOWN, MOTION, ENTER, LEAVE, WHEEL };
+    enum kind { LEFT_DOWN, LEFT_UP, LEFT_DCLICK, RIGHT_DOWN, RIGHT_UP, MIDDLE_DOWN, MOTION, ENTER, LEAVE, WHEEL,
+                CAPTURE_LOST };
     kind type = MOTION;
     int x = 0;
     int y = 0;
@@ -33,6 +36,7 @@ struct tarv_mouse_event {
     int wheel_delta = 120;
 };
 
+// New windows are shown; width and height below 1 are raised to 1.
 class tarv_embedded_window {
 public:
     tarv_embedded_window(int x, int y, int width, int height, std::string name = {});
@@ -74,12 +78,17 @@ public:
     // One flash step; true while the flash goes on. Panels call it from
     // their animation_callback.
     bool flash_step(int elapsed_ms);
+    // While flashing, panels draw their frame in this colour: white on odd
+    // remaining steps, black on even ones.
+    bool flash_active() const { return flash_remaining > 0; }
+    const tarv_color& flash_color() const { return (flash_remaining & 1) ? color_white : color_black; }
     int flash_shown = 0;
     int flash_remaining = 0;
     int flash_elapsed_ms = 0;
     int flash_period_ms = 200;
 
-    // Animation list link (process-wide list).
+    // Animation list link (process-wide list). The destructor unlinks the
+    // window, so a destroyed panel can never be called back.
     tarv_embedded_window* next_animation = nullptr;
     bool on_animation_list = false;
 

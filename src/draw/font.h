@@ -29,8 +29,13 @@ public:
 };
 
 // Installed once at start-up by the toolkit layer; nullptr selects the
-// built-in fallback (fixed-size block glyphs), which tests rely on.
+// built-in fallback, which tests rely on: every glyph of a font has the same
+// size, tarv_fallback_glyph_size, and the space glyph is all background.
+// Installing rebuilds the three process fonts if they exist.
 void tarv_set_glyph_rasterizer(tarv_glyph_rasterizer* rasterizer);
+// Fallback cell: width max(1, size * 3 / 4), height max(1, size * 3 / 2),
+// with size clamped to 1-256.
+void tarv_fallback_glyph_size(int point_size, int* width, int* height);
 tarv_glyph_rasterizer* tarv_get_glyph_rasterizer();
 
 class tarv_font {
@@ -40,7 +45,7 @@ public:
               int encoding = 0);
 
     int GetPointSize() const { return desc_.point_size; }
-    void SetPointSize(int size);  // rebuilds the table
+    void SetPointSize(int size);  // rebuilds the table; size clamped to 1-256
     // Copies face, style, underline and weight, then the size (one rebuild).
     void assign_font(const tarv_font_desc& other);
     const tarv_font_desc& desc() const { return desc_; }
