@@ -100,30 +100,31 @@ int pending_socket_error(int descriptor)
     return error;
 }
 
-bool parse_dotted_quad(const char* host, in_addr* out)
+}  // namespace
+
+int tarv_parse_ipv4_literal(const char* host, in_addr* out)
 {
+    if (!host || !out) return 0;
     unsigned parts[4] = {0, 0, 0, 0};
     int part = 0, digits_in_part = 0, digits = 0;
     for (const char* p = host; *p; ++p) {
         if (*p == '.') {
-            if (digits_in_part == 0 || part == 3) return false;
+            if (digits_in_part == 0 || part == 3) return 0;
             ++part;
             digits_in_part = 0;
         } else if (*p >= '0' && *p <= '9') {
             parts[part] = parts[part] * 10 + unsigned(*p - '0');
-            if (parts[part] > 255) return false;
+            if (parts[part] > 255) return 0;
             ++digits_in_part;
-            if (++digits > 12) return false;
+            if (++digits > 12) return 0;
         } else {
-            return false;
+            return 0;
         }
     }
-    if (part != 3 || digits_in_part == 0 || digits < 4) return false;
+    if (part != 3 || digits_in_part == 0 || digits < 4) return 0;
     out->s_addr = htonl((parts[0] << 24) | (parts[1] << 16) | (parts[2] << 8) | parts[3]);
-    return true;
+    return 1;
 }
-
-}  // namespace
 
 int tarv_ssl_startup()
 {
@@ -159,7 +160,7 @@ int tarv_resolve_host_address(const char* host, sockaddr_in* address)
     if (!host || !address) return 0;
     std::memset(address, 0, sizeof *address);
     address->sin_family = AF_INET;
-    if (parse_dotted_quad(host, &address->sin_addr)) return 1;
+    if (tarv_parse_ipv4_literal(host, &address->sin_addr)) return 1;
 
     addrinfo hints{};
     hints.ai_family = AF_INET;
@@ -504,23 +505,29 @@ int tarv_tcp_socket::read_with_timeout(char* buffer, int size, int milliseconds)
         int r = nonblocking_read(buffer, size);
         if (r != 0) return r;
     }
-    short revents = 0;
-    int n = wait_for(descriptor_, POLLIN, deadline_after(milliseconds), &revents);
-    if (n == 0) return 0;
-    if (n < 0) {
-        int code = tarv_net_last_error();
-        if (tarv_net_error_is_temporary(code)) return 0;
-        read_error_ = code;
-        close_socket();
-        return -1;
+    // TLS housekeeping records (session tickets) make the socket readable
+    // without giving data: keep waiting until the limit.
+    std::int64_t deadline = deadline_after(milliseconds);
+    for (;;) {
+        short revents = 0;
+        int n = wait_for(descriptor_, POLLIN, deadline, &revents);
+        if (n == 0) return 0;
+        if (n < 0) {
+            int code = tarv_net_last_error();
+            if (tarv_net_error_is_temporary(code)) return 0;
+            read_error_ = code;
+            close_socket();
+            return -1;
+        }
+        if (revents & POLLNVAL) {
+            read_error_ = NET_ERR_BAD_ARGUMENT;
+            close_socket();
+            return -1;
+        }
+        // Readable, hung up or in error: the read itself tells which.
+        int r = nonblocking_read(buffer, size);
+        if (r != 0 || remaining_ms(deadline) == 0) return r;
     }
-    if (revents & POLLNVAL) {
-        read_error_ = NET_ERR_BAD_ARGUMENT;
-        close_socket();
-        return -1;
-    }
-    // Readable, hung up or in error: the read itself tells which.
-    return nonblocking_read(buffer, size);
 }
 
 int tarv_tcp_socket::nonblocking_write(const char* data, int length)

@@ -21,6 +21,9 @@ int tarv_ssl_startup();
 // Dotted IPv4 literals are converted directly, anything else is looked up
 // (IPv4 only). Fills family and address; the port is left to the connect.
 int tarv_resolve_host_address(const char* host, sockaddr_in* address);
+// The literal test alone: exactly three dots, four numbers below 256, 4 to 12
+// digits in all. 1 and the address, or 0.
+int tarv_parse_ipv4_literal(const char* host, in_addr* address);
 
 class tarv_network_socket {
 public:

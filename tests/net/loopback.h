@@ -1,0 +1,237 @@
+// Test helpers: loopback listeners (plain and TLS with a key and certificate
+// made in memory) and a capture of the debug log. Header-only so the
+// connection tests can share it.
+#pragma once
+
+#include "support/debug_log.h"
+
+#include <openssl/ec.h>
+#include <openssl/err.h>
+#include <openssl/evp.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+
+namespace loopback {
+
+inline void ignore_sigpipe()
+{
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+inline sockaddr_in address_of(int port)
+{
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    return a;
+}
+
+// A port on which nothing listens (bound once, then released).
+inline int closed_port()
+{
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a = address_of(0);
+    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    close(fd);
+    return ntohs(a.sin_port);
+}
+
+// Reads until the peer closes or `timeout_ms` passes without data.
+inline std::string read_all(int fd, int timeout_ms = 3000)
+{
+    std::string out;
+    char buffer[65536];
+    for (;;) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, timeout_ms) <= 0) break;
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n <= 0) break;
+        out.append(buffer, static_cast<size_t>(n));
+    }
+    return out;
+}
+
+inline void write_all(int fd, const std::string& data)
+{
+    size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = send(fd, data.data() + done, data.size() - done, MSG_NOSIGNAL);
+        if (n <= 0) return;
+        done += static_cast<size_t>(n);
+    }
+}
+
+// Closing with a zero linger time sends a reset instead of a FIN.
+inline void close_with_reset(int fd)
+{
+    linger l{1, 0};
+    setsockopt(fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
+    close(fd);
+}
+
+// Listens on 127.0.0.1 and runs `handler` on the first accepted connection
+// in a thread; the handler owns the descriptor.
+class listener {
+public:
+    explicit listener(std::function<void(int)> handler) : handler_(std::move(handler))
+    {
+        ignore_sigpipe();
+        fd_ = socket(AF_INET, SOCK_STREAM, 0);
+        int one = 1;
+        setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+        sockaddr_in a = address_of(0);
+        bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        listen(fd_, 4);
+        socklen_t len = sizeof a;
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
+        port_ = ntohs(a.sin_port);
+        thread_ = std::thread([this] {
+            pollfd p{fd_, POLLIN, 0};
+            // Never wait for good: a test that does not connect still ends.
+            if (poll(&p, 1, 15000) <= 0) return;
+            int client = accept(fd_, nullptr, nullptr);
+            if (client < 0) return;
+            handler_(client);
+        });
+    }
+    ~listener()
+    {
+        if (thread_.joinable()) thread_.join();
+        close(fd_);
+    }
+    int port() const { return port_; }
+    sockaddr_in address() const { return address_of(port_); }
+
+private:
+    std::function<void(int)> handler_;
+    int fd_ = -1;
+    int port_ = 0;
+    std::thread thread_;
+};
+
+// Server side TLS with a throw-away P-256 key and self-signed certificate.
+class tls_server_context {
+public:
+    tls_server_context()
+    {
+        ctx_ = SSL_CTX_new(TLS_server_method());
+        EVP_PKEY* key = EVP_EC_gen("P-256");
+        X509* cert = X509_new();
+        ASN1_INTEGER_set(X509_get_serialNumber(cert), 1);
+        X509_gmtime_adj(X509_getm_notBefore(cert), 0);
+        X509_gmtime_adj(X509_getm_notAfter(cert), 3600);
+        X509_set_pubkey(cert, key);
+        X509_NAME* name = X509_get_subject_name(cert);
+        X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("127.0.0.1"),
+                                   -1, -1, 0);
+        X509_set_issuer_name(cert, name);
+        X509_sign(cert, key, EVP_sha256());
+        SSL_CTX_use_certificate(ctx_, cert);
+        SSL_CTX_use_PrivateKey(ctx_, key);
+        X509_free(cert);
+        EVP_PKEY_free(key);
+    }
+    ~tls_server_context() { SSL_CTX_free(ctx_); }
+    SSL_CTX* get() const { return ctx_; }
+
+    // Blocking accept of the handshake on `fd`; nullptr on failure.
+    SSL* accept(int fd) const
+    {
+        SSL* ssl = SSL_new(ctx_);
+        SSL_set_fd(ssl, fd);
+        if (SSL_accept(ssl) != 1) {
+            SSL_free(ssl);
+            return nullptr;
+        }
+        return ssl;
+    }
+
+private:
+    SSL_CTX* ctx_ = nullptr;
+};
+
+inline std::string ssl_read_all(SSL* ssl)
+{
+    std::string out;
+    char buffer[65536];
+    for (;;) {
+        int n = SSL_read(ssl, buffer, sizeof buffer);
+        if (n <= 0) break;
+        out.append(buffer, static_cast<size_t>(n));
+    }
+    return out;
+}
+
+inline bool ssl_write_all(SSL* ssl, const std::string& data)
+{
+    size_t done = 0;
+    while (done < data.size()) {
+        int n = SSL_write(ssl, data.data() + done, static_cast<int>(data.size() - done));
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Points the debug log at a private file for the life of the object.
+class log_capture {
+public:
+    explicit log_capture(int level = 3)
+    {
+        char name[] = "/tmp/tessel_log_XXXXXX";
+        int fd = mkstemp(name);
+        close(fd);
+        path_ = name;
+        if (tarv_client_debug_logfile_is_open()) tarv_client_debug_logfile_close();
+        tarv_client_set_debug_logfile_name(path_.c_str());
+        saved_level_ = tarv_debug_level;
+        tarv_debug_level = level;
+    }
+    ~log_capture()
+    {
+        tarv_debug_level = saved_level_;
+        if (tarv_client_debug_logfile_is_open()) tarv_client_debug_logfile_close();
+        std::remove(path_.c_str());
+    }
+    std::string text() const
+    {
+        std::ifstream in(path_, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    bool contains(const std::string& needle) const { return text().find(needle) != std::string::npos; }
+    int count(const std::string& needle) const
+    {
+        std::string t = text();
+        int n = 0;
+        for (size_t at = t.find(needle); at != std::string::npos; at = t.find(needle, at + needle.size())) ++n;
+        return n;
+    }
+
+private:
+    std::string path_;
+    int saved_level_ = 1;
+};
+
+}  // namespace loopback
