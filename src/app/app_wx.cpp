@@ -1,2 +1,55 @@
-// The application object.
+// The application object: start-up in its fixed order, and exit.
+#include <cstdlib>
+#include <string>
+#include <vector>
+
 #include <wx/app.h>
+#include <wx/display.h>
+#include <wx/image.h>
+
+#include "app/app_wx.h"
+#include "app/mw_frame_wx.h"
+#include "app/startup.h"
+#include "support/debug_log.h"
+
+int screen_width = 0;
+int screen_height = 0;
+
+
+bool tarv_app::OnInit()
+{
+    if (!tarv_boot_early()) std::exit(1);
+
+    wxImage::AddHandler(new wxPNGHandler);
+
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i) args.emplace_back(argv[i].utf8_str());
+    std::vector<const char*> arg_pointers;
+    for (const auto& a : args) arg_pointers.push_back(a.c_str());
+    tarv_parse_command_line(argc, arg_pointers.data());
+
+    auto* frame = new tarv_mw_frame("Karthem", wxDefaultPosition, wxSize(984, 728));
+    frame->Show(true);
+    SetTopWindow(frame);
+
+    int display_index = wxDisplay::GetFromWindow(frame);
+    wxRect area = wxDisplay(display_index == wxNOT_FOUND ? 0u : static_cast<unsigned>(display_index)).GetClientArea();
+    screen_width = area.width;
+    screen_height = area.height;
+    if (screen_width < 1) {
+        TARV_LOG(1, "Error in OnInit(), got bogus screen/display xsize of %d.  Setting to 640.\n", screen_width);
+        screen_width = 640;
+    }
+    if (screen_height < 1) {
+        TARV_LOG(1, "Error in OnInit(), got bogus screen/display ysize of %d.  Setting to 480.\n", screen_height);
+        screen_height = 480;
+    }
+    TARV_LOG(2, "OnInit(), got screen/display size of %d, %d.\n", screen_width, screen_height);
+    return true;
+}
+
+int tarv_app::OnExit()
+{
+    TARV_LOG(2, "--------------------------- PROGRAM EXIT --------------------------\n");
+    return 0;
+}

@@ -1,9 +1,4 @@
 // The toolkit's entry point.
-#include <wx/app.h>
-#include <wx/frame.h>
+#include "app/app_wx.h"
 
-class tarv_placeholder_app : public wxApp {
-public:
-    bool OnInit() override { return false; }
-};
-wxIMPLEMENT_APP(tarv_placeholder_app);
+wxIMPLEMENT_APP(tarv_app);

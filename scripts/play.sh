@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds the client and starts it. With the demo world present, the demo
+# world (a local scripted game server) is started too and the client is
+# pointed at it; otherwise the client connects to the configured game host.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+export CCACHE_DIR=${CCACHE_DIR:-$PWD/.ccache}
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$(nproc)" --target tessel
+
+demo=tests/e2e/demo_world.py
+if [ -f "$demo" ]; then
+  port_file=$(mktemp)
+  python3 "$demo" --port-file "$port_file" &
+  server=$!
+  trap 'kill $server 2>/dev/null || true; rm -f "$port_file"' EXIT
+  for _ in $(seq 100); do [ -s "$port_file" ] && break; sleep 0.1; done
+  ./build/tessel --host 127.0.0.1 --port "$(cat "$port_file")" "$@"
+else
+  exec ./build/tessel "$@"
+fi
