@@ -8,6 +8,10 @@
 int main(int argc, char** argv)
 {
     testing::InitGoogleMock(&argc, argv);
+    // Without an application object of its own the toolkit starts a console
+    // one and never opens the display.
+    if (!wxApp::GetInitializerFunction())
+        wxApp::SetInitializerFunction([]() -> wxAppConsole* { return new wxApp; });
     if (!wxEntryStart(argc, argv)) {
         std::fprintf(stderr, "wx_test_main: the toolkit did not start (no display?)\n");
         return 1;

@@ -10,12 +10,6 @@ tarv_input_window::tarv_input_window(int x, int y, int width, int height, std::s
 {
 }
 
-tarv_input_window::~tarv_input_window()
-{
-    // A blinking frame leaves the animation list with the panel.
-    remove_from_animation_list(this);
-}
-
 void tarv_input_window::set_edit_peer(tarv_window_peer* peer)
 {
     edit_peer_ = peer;

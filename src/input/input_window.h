@@ -9,7 +9,6 @@
 class tarv_input_window : public tarv_embedded_window {
 public:
     tarv_input_window(int x, int y, int width, int height, std::string name = "main input window");
-    ~tarv_input_window() override;
 
     // The command line's toolkit control; sized on every layout.
     void set_edit_peer(tarv_window_peer* peer);
