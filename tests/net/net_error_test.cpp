@@ -134,7 +134,7 @@ TEST(ResolveHostAddress, MissingHostFails)
 {
     sockaddr_in a{};
     EXPECT_EQ(tarv_resolve_host_address(nullptr, &a), 0);
-    EXPECT_EQ(tarv_resolve_host_address("no-such-host.invalid", &a), 0);
+    EXPECT_EQ(tarv_resolve_host_address("", &a), 0);
 }
 
 }  // namespace
