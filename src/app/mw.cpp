@@ -1,21 +1,32 @@
 #include "app/mw.h"
 
 #include "app/startup.h"
+#include "config/config.h"
 #include "draw/embedded_window.h"
+#include "draw/font.h"
+#include "input/command_line.h"
+#include "input/input_window.h"
 #include "support/debug_log.h"
+#include "support/util.h"
+#include "text/main_window.h"
 
 tarv_mw* mw_instance = nullptr;
 int mw_ready = 0;
 int refocus_pending = 0;
 int prompt_flush_count = 0;
 
-tarv_mw::tarv_mw(tarv_mw_view* view) : view_(view)
+tarv_mw::tarv_mw(tarv_mw_view* view) : connection(*this, *this), view_(view)
 {
     mw_instance = this;
+    input_window = std::make_unique<tarv_input_window>(0, 0, 100, 40, "main input window");
+    main_display = std::make_unique<tarv_main_window>(text_font, 0, 0, 100, 100);
+    output_display = main_display.get();
+    TConfig::instance().set_view(this);
 }
 
 tarv_mw::~tarv_mw()
 {
+    if (&TConfig::instance() && TConfig::instance().view() == this) TConfig::instance().set_view(nullptr);
     if (mw_instance == this) mw_instance = nullptr;
     mw_ready = 0;
 }
@@ -24,6 +35,11 @@ void system_shutdown_handler(tarv_mw* mw)
 {
     TARV_LOG(2, "tarv_mw system_shutdown_handler.\n");
     if (mw) mw->exit_countdown = 10;
+}
+
+void tarv_mw::attach_command_line(tarv_command_line* command_line)
+{
+    command_line_ = command_line;
 }
 
 void tarv_mw::OnTimer()
@@ -41,14 +57,26 @@ void tarv_mw::OnTimer()
         refocus_pending = 0;
     }
 
+    if (exit_countdown == 0) connection.socket_handler();
+
     run_animations(20);
 
+    if (play_state_ == PLAYING && status_dirty) {
+        // The status line is composed from the current character record.
+        status_dirty = 0;
+    }
+
     if (pending_message_flag) {
-        // Printed by the main display once it exists.
+        connection.begin_client_message();
+        main_display->print_text(pending_message.c_str());
+        main_display->refresh_display();
+        display_changed_ = true;
         pending_message.clear();
         pending_message_length = 0;
         pending_message_flag = 0;
     }
+
+    flush_partial_line();
 
     if (exit_countdown > 0) {
         --exit_countdown;
@@ -61,6 +89,18 @@ void tarv_mw::OnTimer()
     if (exit_countdown == 1) orderly_exit();
 }
 
+void tarv_mw::flush_partial_line()
+{
+    if (!main_display->has_partial_line()) {
+        prompt_flush_count = 0;
+        return;
+    }
+    if (++prompt_flush_count > 2) {
+        main_display->flush_partial_line();
+        prompt_flush_count = 0;
+    }
+}
+
 void tarv_mw::orderly_exit()
 {
     TARV_LOG(2, "tarv_mw::shutdown - requested exit\n");
@@ -70,6 +110,7 @@ void tarv_mw::orderly_exit()
 
 void tarv_mw::on_ping_timer()
 {
+    connection.on_ping_timer();
 }
 
 void tarv_mw::on_save_timer()
@@ -79,6 +120,7 @@ void tarv_mw::on_save_timer()
 
 void tarv_mw::save_configuration()
 {
+    TConfig::instance().save_system_config_file();
 }
 
 bool tarv_mw::on_close_request(bool can_veto)
@@ -102,4 +144,230 @@ void tarv_mw::queue_pending_message(const char* text)
     pending_message.append(text);
     pending_message_length = pending_message.length;
     pending_message_flag = 1;
+}
+
+void tarv_mw::process_command(const char* text, bool echo)
+{
+    // Until the client commands land: the disconnected words end the
+    // program, everything else goes to the server.
+    if (!connection.is_connected()) {
+        if (word_equals(text, "quit") || word_equals(text, "exit")) system_shutdown_handler(this);
+        return;
+    }
+    (void)echo;
+    connection.send_line(text);
+}
+
+// Layout.
+
+tarv_layout_input tarv_mw::layout_input() const
+{
+    tarv_layout_input in;
+    view_->client_size(&in.client_width, &in.client_height);
+    in.last_width = last_width;
+    in.last_height = last_height;
+    in.play_state = play_state_;
+    const TConfig& c = TConfig::instance();
+    in.current_layout = c.current_layout();
+    in.automap_docked = c.automap_docked();
+    in.automap_display = c.automap_display();
+    in.group_status_display = c.group_status_display();
+    in.direction_button_enable = c.direction_button_enable();
+    in.hint_button_enable = c.hint_button_enable();
+    in.fkey_button_display = c.fkey_button_display();
+    in.popup_display = c.popup_display();
+    in.status_bar = c.status_bar();
+    in.hpbar_enable = c.hpbar_enable();
+    in.exp_display = c.exp_display();
+    in.enemy_hpbar_enable = c.enemy_hpbar_enable();
+    in.input_height = c.input_height();
+    in.channel_window_enable = c.channel_window_enable();
+    in.channel_window_height = c.channel_window_height();
+    in.mw_scrollbar_enable = c.mw_scrollbar_enable();
+    return in;
+}
+
+void tarv_mw::layout_panels()
+{
+    const tarv_layout layout = tarv_compute_layout(layout_input());
+    auto apply = [](tarv_embedded_window& window, const tarv_layout_place& place) {
+        if (!place.placed) return;
+        window.set_geometry(place.rect.x, place.rect.y, place.rect.width, place.rect.height);
+        if (place.visibility != tarv_visibility::keep) window.Show(place.visibility == tarv_visibility::show);
+    };
+    apply(*input_window, layout.input_window);
+    apply(*main_display, layout.main_display);
+    main_display->scroll_to_end();
+}
+
+bool tarv_mw::OnResize()
+{
+    int width = 0, height = 0;
+    view_->client_size(&width, &height);
+    if (!layout_accept_resize(mw_ready != 0, width, height, last_width, last_height)) return false;
+    layout_panels();
+    view_->repaint();
+    return true;
+}
+
+// The end-to-end seam.
+
+std::string tarv_mw::display_text() const
+{
+    std::string out;
+    for (const auto& line : main_display->dump_lines()) {
+        out += line;
+        out += '\n';
+    }
+    return out;
+}
+
+bool tarv_mw::take_display_changed()
+{
+    bool changed = display_changed_;
+    display_changed_ = false;
+    return changed;
+}
+
+// tarv_connection_host
+
+void tarv_mw::main_print_text(const char* text)
+{
+    main_display->print_text(text);
+    display_changed_ = true;
+}
+
+void tarv_mw::main_ansi_code(int parameter)
+{
+    main_display->process_ansi_code(parameter);
+}
+
+void tarv_mw::main_reset_color()
+{
+    main_display->reset_color();
+}
+
+void tarv_mw::main_scroll_to_end()
+{
+    main_display->unfreeze_scrolling();
+    main_display->scroll_to_end();
+}
+
+void tarv_mw::main_refresh()
+{
+    main_display->refresh_display();
+}
+
+void tarv_mw::select_history_set(int set)
+{
+    if (command_line_) command_line_->select_history_set(set);
+}
+
+void tarv_mw::set_title(const char* title)
+{
+    view_->set_title(title);
+}
+
+const char* tarv_mw::game_host()
+{
+    return TConfig::instance().game_host();
+}
+
+int tarv_mw::game_port()
+{
+    return TConfig::instance().game_port();
+}
+
+const char* tarv_mw::client_identity()
+{
+    return TConfig::instance().uuid();
+}
+
+// tarv_demux_sink
+
+void tarv_mw::demux_text(const char* text, int length)
+{
+    output_display->process_ansi_text(text, static_cast<std::size_t>(length));
+    display_changed_ = true;
+}
+
+void tarv_mw::demux_password_mode(bool hidden)
+{
+    if (!command_line_) return;
+    if (hidden)
+        command_line_->set_password_mode();
+    else
+        command_line_->clear_password_mode();
+}
+
+void tarv_mw::demux_bell()
+{
+    view_->ring_bell();
+}
+
+void tarv_mw::demux_tag(const char* name, const char* data, int length)
+{
+    (void)data;
+    TARV_LOG(3, "tarv_mw::process_tagged_data() - tag '%s' (%d bytes) not handled yet.\n", name, length);
+}
+
+void tarv_mw::demux_block_end()
+{
+    output_display->refresh_display();
+    if (output_display != main_display.get()) main_display->refresh_display();
+}
+
+// tarv_config_view
+
+void tarv_mw::set_menu_check(int menu_id, bool checked)
+{
+    view_->set_menu_check(menu_id, checked);
+}
+
+void tarv_mw::repaint()
+{
+    view_->repaint();
+}
+
+void tarv_mw::refresh_main_display_layout()
+{
+    main_display->rebuild();
+}
+
+void tarv_mw::show_panel(tarv_config_panel panel, bool shown)
+{
+    if (panel == tarv_config_panel::main_scrollbar) main_display->set_scrollbar_enable(shown);
+    layout_panels();
+}
+
+void tarv_mw::set_status_display_bars(bool hp, bool exp, bool enemy)
+{
+    (void)hp;
+    (void)exp;
+    (void)enemy;
+    layout_panels();
+}
+
+void tarv_mw::apply_layout_mode()
+{
+    layout_panels();
+    view_->repaint();
+}
+
+void tarv_mw::apply_theme_change(bool force_background)
+{
+    (void)force_background;
+    layout_panels();
+    view_->repaint();
+}
+
+bool tarv_mw::parse_native_font(const std::string& description, tarv_font_desc* out)
+{
+    return view_->parse_native_font(description, out);
+}
+
+void tarv_mw::character_config_changed()
+{
+    layout_panels();
+    view_->repaint();
 }

@@ -11,9 +11,9 @@
 
 char launcher_version[257] = "";
 
-tarv_command_line tarv_parse_command_line(int argc, const char* const* argv)
+tarv_launch_options tarv_parse_command_line(int argc, const char* const* argv)
 {
-    tarv_command_line result;
+    tarv_launch_options result;
     enum { NORMAL, LAUNCHER, HOST, PORT } expect = NORMAL;
     for (int i = 0; i < argc; ++i) {
         const char* arg = argv[i] ? argv[i] : "";

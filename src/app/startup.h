@@ -9,13 +9,13 @@ extern char launcher_version[257];
 
 // One-run overrides of the configured game address ("--host NAME",
 // "--port N"); empty / 0 when not given.
-struct tarv_command_line {
+struct tarv_launch_options {
     std::string host;
     int port = 0;
 };
 
 // Reads the arguments in order, logging each at level 2.
-tarv_command_line tarv_parse_command_line(int argc, const char* const* argv);
+tarv_launch_options tarv_parse_command_line(int argc, const char* const* argv);
 
 // TERM, INT and HUP only record the signal; the tick acts on it, so the
 // orderly exit runs on the main thread.

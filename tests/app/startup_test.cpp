@@ -9,7 +9,7 @@
 
 namespace {
 
-tarv_command_line parse(std::vector<const char*> args)
+tarv_launch_options parse(std::vector<const char*> args)
 {
     args.insert(args.begin(), "tessel");
     return tarv_parse_command_line(static_cast<int>(args.size()), args.data());
