@@ -111,6 +111,7 @@ public:
     tarv_color current_flash_color();
     static tarv_color GetColorFromHexString(const char* text);
     bool flash_running() const { return !flashes_.empty(); }
+    std::size_t flash_count() const { return flashes_.size(); }
 
     // Scrollback stress fill; returns the number of letters written.
     long debug_fill(int lines = 100000);
