@@ -138,9 +138,9 @@ void tarv_char_config::reset_preferences() {
 
 void tarv_char_config::normalize() {
     font_size = in_range_or(font_size, 2, 150, 10);
-    // Glyph tables are built at this size, so a corrupt value must not reach
-    // the fonts.
-    button_font_size = in_range_or(button_font_size, 2, 150, 6);
+    // The fonts take 1..256 points, and the larger button font is two points
+    // up: a corrupt value must not overflow on its way there.
+    button_font_size = in_range_or(button_font_size, 1, 256, 6);
     for (auto field : switch_fields) this->*field &= 1;
     if (static_cast<unsigned>(group_status_display) > 2) group_status_display = 0;
     if (current_layout < 0) current_layout = 0;
@@ -154,7 +154,7 @@ void tarv_char_config::normalize() {
         if (entry.name.size() > tarv_popup_geometry::max_name) entry.name.resize(tarv_popup_geometry::max_name);
         // A window sized or placed from a corrupt entry could not be shown;
         // such an entry falls back to the defaults.
-        if (entry.width < 0 || entry.height < 0 || entry.width > 16384 || entry.height > 16384) {
+        if (entry.width < 0 || entry.height < 0 || entry.width > 8192 || entry.height > 8192) {
             entry.width = 0;
             entry.height = 0;
         }

@@ -248,13 +248,11 @@ void TConfig::apply_font() {
     }
     default_font_size_ = current_->font_size;
     tarv_font_desc desc;
-    if (text_font) {
-        if (parse_font(current_->font, &desc)) {
-            desc.point_size = current_->font_size;
-            text_font->assign_font(desc);
-        } else {
-            text_font->SetPointSize(current_->font_size);
-        }
+    if (parse_font(current_->font, &desc)) {
+        desc.point_size = current_->font_size;
+        if (text_font) text_font->assign_font(desc);
+    } else if (text_font) {
+        text_font->SetPointSize(current_->font_size);
     }
     const int size = current_->button_font_size;
     if (parse_font(current_->button_font, &desc)) {

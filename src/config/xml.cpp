@@ -128,7 +128,7 @@ int tarv_xml_reader::read_block(char* dest, int size, block_kind kind) {
     int n = 0;
     int c;
     for (;;) {
-        c = read_byte();
+        c = get();
         if (c < 0) {
             dest[n] = 0;
             at_end_ = true;
@@ -139,6 +139,7 @@ int tarv_xml_reader::read_block(char* dest, int size, block_kind kind) {
         if (n < size - 1) dest[n++] = static_cast<char>(c);
     }
     dest[n] = 0;
+    last_stop_ = c;
     if (kind == block_kind::tag && c == '<')
         xml_warn("Warning in tarv_xml_reader::read_block(), got second open bracket?");
     if (kind == block_kind::value && c == '>')
@@ -154,7 +155,7 @@ int tarv_xml_reader::read_block(char* dest, int size, block_kind kind) {
 // 1 after consuming a '<', 0 at the end of the source.
 int tarv_xml_reader::skip_to_open_bracket(bool warn_on_close) {
     for (;;) {
-        int c = read_byte();
+        int c = get();
         if (c < 0) {
             at_end_ = true;
             return 0;
@@ -181,6 +182,21 @@ void tarv_xml_reader::pop_stack_entry(const char* text) {
         xml_warn("Warning in tarv_xml_reader::pop_stack_entry() - popped tag '%s' did not match expected tag '%s'.",
                  name, stack_.back().c_str());
     stack_.pop_back();
+}
+
+int tarv_xml_reader::get() {
+    if (pushback_ >= 0) {
+        int c = pushback_;
+        pushback_ = -1;
+        return c;
+    }
+    return read_byte();
+}
+
+// A value that failed leaves its closing tag unread, so the caller's next
+// read_tag meets it and ends its loop over the element.
+void tarv_xml_reader::unread_closing_bracket() {
+    if (!at_end_ && last_stop_ == '<') pushback_ = '<';
 }
 
 int tarv_xml_reader::read_tag(char* dest, int size) {
@@ -211,7 +227,10 @@ int tarv_xml_reader::read_data(char* dest, int size) {
         xml_warn("Error in tarv_xml_reader::read_data(char[]), dest is too small?");
         return 0;
     }
-    if (!read_block(dest, size, block_kind::value)) return 0;
+    if (!read_block(dest, size, block_kind::value)) {
+        unread_closing_bracket();
+        return 0;
+    }
     char closing[1000];
     // The stack follows the file: a closing tag that was there is popped even
     // when its text is unusable.
@@ -225,7 +244,10 @@ int tarv_xml_reader::read_data(int* out) {
         return 0;
     }
     char text[100];
-    if (!read_block(text, sizeof text, block_kind::value)) return 0;
+    if (!read_block(text, sizeof text, block_kind::value)) {
+        unread_closing_bracket();
+        return 0;
+    }
     int value = 0;
     int ok = parse_leading_int(text, &value);
     if (!ok) xml_warn("Warning in tarv_xml_reader::read_data(int) - got non-number'%s'.", text);

@@ -41,6 +41,8 @@ private:
     enum class block_kind { tag, value };
     int read_block(char* dest, int size, block_kind kind);
     int skip_to_open_bracket(bool warn_on_close);
+    int get();
+    void unread_closing_bracket();
     void push_stack_entry(const char* text);
     void pop_stack_entry(const char* text);
 
@@ -48,6 +50,8 @@ private:
     // tear down (no recursive destruction).
     std::vector<std::string> stack_;
     bool at_end_ = false;
+    int last_stop_ = -1;
+    int pushback_ = -1;
 };
 
 class tarv_xml_file_reader : public tarv_xml_reader {
