@@ -394,8 +394,9 @@ void tarv_command_line::submit_line()
     const std::string text = edit_.get_value();
     const std::string command = text.substr(0, TARV_MAX_COMMAND_LENGTH);
 
-    // Push-through keeps the line, selected, to be sent again or typed over.
-    if (host_->play_state() == playing && host_->cmd_pushthrough())
+    // Push-through keeps the line, selected, to be sent again or typed over;
+    // never a password, which would show once echo comes back.
+    if (!password_mode && host_->play_state() == playing && host_->cmd_pushthrough())
         edit_.set_selection(0, edit_.get_last_position());
     else
         edit_.set_value(std::string());

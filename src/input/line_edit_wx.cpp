@@ -218,7 +218,9 @@ void tarv_line_edit::swap_entries(bool to_password)
     wxTextCtrl* from = to_password ? static_cast<wxTextCtrl*>(this) : password_.get();
     wxTextCtrl* to = to_password ? password_.get() : static_cast<wxTextCtrl*>(this);
 
-    to->ChangeValue(from->GetValue());
+    // Text typed before the prompt goes on, hidden; what is left unsent in
+    // the password entry is dropped rather than shown.
+    to->ChangeValue(to_password ? from->GetValue() : wxString());
     to->SetInsertionPointEnd();
     from->ChangeValue(wxEmptyString);
     password_shown_ = to_password;

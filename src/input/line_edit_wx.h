@@ -7,8 +7,9 @@
 // and still hands it to the X11 primary selection. So the line edit keeps a
 // second, single-line native password entry beside itself, hidden. While the
 // server has echo off, that entry takes the line edit's place (same size,
-// same events, the text carried over) and has the keyboard; when echo comes
-// back the text returns to the line edit.
+// same events, any text already typed carried over) and has the keyboard;
+// when echo comes back the line edit returns, and whatever was left unsent in
+// the password entry is dropped, never shown.
 #pragma once
 
 #include <memory>

@@ -149,6 +149,8 @@ const key_case key_cases[] = {
      {.sel_from = 0, .sel_to = 5}},
 };
 
+void PrintTo(const key_case& c, std::ostream* os) { *os << c.name; }
+
 class KeyTable : public testing::TestWithParam<key_case> {};
 
 TEST_P(KeyTable, DecidesTheAction)
@@ -340,6 +342,18 @@ TEST_F(PasswordMode, HidesTextAndStoresNothing)
     line.clear_password_mode();
     EXPECT_EQ(edit.style, tarv_edit_control::STYLE_NORMAL);
     EXPECT_EQ(line.is_password_mode(), 0);
+}
+
+TEST_F(PasswordMode, PushThroughNeverKeepsAPassword)
+{
+    host.state = playing;
+    host.pushthrough = true;
+    line.set_password_mode();
+    type_and_send("secret");
+    EXPECT_EQ(edit.text, "");
+    line.clear_password_mode();
+    type_and_send("look");
+    EXPECT_EQ(edit.text, "look");
 }
 
 TEST_F(PasswordMode, HistoryRecallKeepsTextHidden)
