@@ -3,6 +3,7 @@
 #include "support/debug_log.h"
 
 #include <climits>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,20 @@ constexpr int module_pool_allocator = 9;
 // Every record holds the free-list link in its first word, so records must
 // be at least pointer sized and pointer aligned.
 constexpr long record_alignment = sizeof(void*);
+
+// Each block starts with a header linking it to the previous one, so every
+// block stays reachable for the life of the process.
+constexpr long block_header = alignof(std::max_align_t);
+void* newest_block = nullptr;
+
+char* take_block(long record_bytes)
+{
+    char* raw = static_cast<char*>(std::malloc(static_cast<std::size_t>(record_bytes + block_header)));
+    if (!raw) return nullptr;
+    std::memcpy(raw, &newest_block, sizeof newest_block);
+    newest_block = raw;
+    return raw + block_header;
+}
 
 void set_link(char* record, void* next)
 {
@@ -38,7 +53,7 @@ void* tarv_bulk_allocate(int object_size, const char* type_name, int block_bytes
                   bytes, type_name);
     tarv_debug_log_flagged(text, LOG_CLASS_VERBOSE, module_pool_allocator);
 
-    char* block = static_cast<char*>(std::malloc(static_cast<std::size_t>(bytes)));
+    char* block = take_block(bytes);
     if (!block) {
         std::snprintf(text, sizeof text,
                       "Error in tarv_bulk_allocate(), malloc failed for %6ld objects of size %6ld (%9ld bytes), "
@@ -47,7 +62,7 @@ void* tarv_bulk_allocate(int object_size, const char* type_name, int block_bytes
         tarv_debug_log_flagged(text, 1, module_pool_allocator);
         records = 1;
         bytes = size;
-        block = static_cast<char*>(std::malloc(static_cast<std::size_t>(bytes)));
+        block = take_block(bytes);
         if (!block) {
             std::snprintf(text, sizeof text,
                           "Error in tarv_bulk_allocate(), malloc failed for %6d objects of size %6ld (%9ld bytes), "

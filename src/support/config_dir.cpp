@@ -16,8 +16,25 @@ namespace {
 constexpr int module_config_directory = 71;
 constexpr char rw_test_name[] = "xx-rw-test.qqq";
 
-// Never freed: the updater thread may still hold the pointer.
+// Never freed: the updater thread may still hold the pointer. A repeated
+// set-up keeps the older paths chained behind the current one.
+struct stored_path {
+    stored_path* older;
+    char text[1];
+};
+stored_path* stored_paths = nullptr;
 const char* config_directory = nullptr;
+
+const char* store_path(const char* path)
+{
+    std::size_t length = std::strlen(path);
+    auto* node = static_cast<stored_path*>(std::malloc(sizeof(stored_path) + length));
+    if (!node) return nullptr;
+    node->older = stored_paths;
+    std::memcpy(node->text, path, length + 1);
+    stored_paths = node;
+    return node->text;
+}
 
 void log_error(const char* text)
 {
@@ -194,7 +211,7 @@ int tarv_client_set_up_config_directory(const char* base_name)
         bool whole = path.append(c.prefix) && path.append(c.middle) && path.append(base_name);
         if (!whole) continue;  // a cut path is not the directory asked for
         if (!check_candidate(path.c_str(), c.must_be_private)) continue;
-        char* stored = strdup(path.c_str());
+        const char* stored = store_path(path.c_str());
         if (!stored) break;
         config_directory = stored;
         tarv_text_buffer line;

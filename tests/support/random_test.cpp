@@ -90,7 +90,7 @@ TEST(Random, ProcessWideIntAndUnitShareOneSequence)
 {
     tarv_random_global_init();
     EXPECT_EQ(tarv_random_int(), 3206204568u);
-    EXPECT_FLOAT_EQ(tarv_random_unit(), (4161915722u >> 1) / 2147483648.0f);
+    EXPECT_FLOAT_EQ(tarv_random_unit(), static_cast<float>((4161915722u >> 1) / 2147483648.0));
     tarv_random_global_init();
     tarv_random_seed_from_clock();
     EXPECT_NE(tarv_random_int(), 3206204568u);
