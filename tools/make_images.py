@@ -298,9 +298,11 @@ def padlock():
 
 
 def logo():
+    # The host name line is drawn over the bottom ten rows (five when the
+    # block is at the top), so everything that matters ends by row 32.
     w, h = 192, 43
-    title = word_strokes("KARTHEM", w / 2.0, 4.0, 18.0, 2.6, 6.5)
-    small = word_strokes("TESSEL", w / 2.0, 29.0, 6.0, 1.15, 5.0)
+    title = word_strokes("KARTHEM", w / 2.0, 3.0, 17.0, 2.5, 6.5)
+    small = word_strokes("TESSEL", w / 2.0, 26.0, 6.0, 1.15, 5.0)
 
     def field(strokes):
         x0, y0, x1, y1 = strokes.bounds()
@@ -316,7 +318,7 @@ def logo():
 
     c = Canvas(w, h)
     # The streak the letters stand on: brightest at the middle, fading out.
-    streak_y = 25.5
+    streak_y = 23.5
     for y in range(h):
         for x in range(w):
             u = (x + 0.5 - w / 2.0) / (w / 2.0 - 6)
@@ -330,7 +332,7 @@ def logo():
         for x in range(w):
             c.over(x, y, rgb(110, 170, 255), min(1.0, glow[y][x] * 1.35))
     for y in range(h):
-        t = max(0.0, min(1.0, (y - 4.0) / 18.0))
+        t = max(0.0, min(1.0, (y - 3.0) / 17.0))
         face = (1.0, 1.0 - 0.07 * t, 1.0 - 0.02 * t)
         for x in range(w):
             c.over(x, y, face, big[y][x])
