@@ -395,6 +395,19 @@ TEST_F(GameConnection, SessionFromIdentificationToServerClose)
     }
 }
 
+TEST_F(GameConnection, GivenPortWinsOverTheConfiguredOne)
+{
+    scripted_server server;
+    server.start();
+    host.port = loopback::closed_port();
+    tarv_game_connection c(host, sink);
+    c.socket_connect(server.port());
+    EXPECT_TRUE(c.is_connected());
+    server.hang_up = true;
+    c.disconnect_game("done");
+    server.finish();
+}
+
 TEST_F(GameConnection, EmptyIdentityGivesTwoBlanks)
 {
     scripted_server server;

@@ -74,6 +74,16 @@ TEST(StreamDemux, ByteSequences)
     }
 }
 
+TEST(StreamDemux, StraySemicolonLogShowsAtMost5998BytesOfTheBlock)
+{
+    log_capture log(2);
+    tarv_stream_demux d;
+    recording_sink sink;
+    const std::string block = ";x" + std::string(7000, 'b');
+    feed(d, block, sink);
+    EXPECT_EQ(log.count("Current string data ->" + block.substr(0, 5998) + "<-\n"), 1);
+}
+
 TEST(StreamDemux, WarningsAreLevelTwo)
 {
     log_capture log(1);
