@@ -47,6 +47,8 @@ DIRECTIONS = {  # word -> exit bit of the "dirs" mask
     "north": 1, "neast": 2, "east": 4, "seast": 8, "south": 16,
     "swest": 32, "west": 64, "nwest": 128, "up": 256, "down": 512,
 }
+# The client's keypad walks with the long names, its direction pad with the short ones.
+DIAGONALS = {"northeast": "neast", "northwest": "nwest", "southeast": "seast", "southwest": "swest"}
 REVERSE = {"north": "the south", "south": "the north", "east": "the west",
            "west": "the east", "up": "below", "down": "above"}
 
@@ -90,6 +92,7 @@ HELP = ("Commands:\r\n"
         "  look (l)        look around        score (sc)   your condition\r\n"
         "  who (wh)        who is playing     say (sa, ')  speak aloud\r\n"
         "  kill (k) rat    pick a fight       recall       return to the square\r\n"
+        "  scan (sca)      what lies around   (keypad 5 scans, the other keys walk)\r\n"
         "  help (h)        this list          quit         leave the world")
 
 
@@ -344,6 +347,7 @@ class Session:
             ("who", 2, lambda arg: self.who_list()),
             ("help", 1, lambda arg: self.say(HELP)),
             ("recall", 3, lambda arg: self.recall()),
+            ("scan", 2, lambda arg: self.scan()),
         ]
         while True:
             line = self.command()
@@ -384,6 +388,7 @@ class Session:
         for d in ("north", "south", "east", "west", "up", "down"):
             if match_word(word, d, 1):
                 return d
+        word = DIAGONALS.get(word, word)
         return word if word in DIRECTIONS else None
 
     def prompt(self):
@@ -441,6 +446,11 @@ class Session:
             other.tell(f"{self.name} arrives from {REVERSE.get(direction, 'somewhere')}.")
         self.status()
         self.look()
+
+    def scan(self):
+        exits = ROOMS[self.room][2]
+        self.say("You peer around you:\r\n" + "\r\n".join(
+            f"  {GREEN}{d:<6}{RESET} {ROOMS[r][0]}" for d, r in exits.items()))
 
     def recall(self):
         if self.fighting:

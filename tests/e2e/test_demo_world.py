@@ -295,6 +295,7 @@ WALK = [  # command, room title or refusal, exits mask expected afterwards (None
     ("north", "The North Gate", SOUTH),
     ("up", "Alas, you cannot go that way.", None),
     ("nwest", "Alas, you cannot go that way.", None),
+    ("southwest", "Alas, you cannot go that way.", None),
     ("S", "Old Market Lane", NORTH | SOUTH),
     ("s", "Lantern Square", NORTH | EAST | WEST | DOWN),
     ("w", "The Quiet Chapel", EAST | UP),
@@ -323,6 +324,13 @@ def check_walking(server):
                 assert len(dirs) == 1 and dirs_mask(dirs[0]) == ("on", mask), (command, dirs)
         p.send("look")
         p.wait_text("A cellar rat sniffs around")
+        p.wait_text("mv>")
+        p.send("recall")
+        p.wait_text("mv>")
+        p.send("scan -ts")
+        scan = p.wait_text("mv>")
+        assert all(room in scan for room in ("Old Market Lane", "Harbour Steps", "The Quiet Chapel",
+                                             "A Damp Cellar")), scan
         p.send("xyzzy")
         p.wait_text("Huh?")
         assert p.stream.errors == [], p.stream.errors
