@@ -42,3 +42,8 @@ bool tarv_input_window::animation_callback(int elapsed_ms)
 {
     return flash_step(elapsed_ms);
 }
+
+void tarv_input_window::on_focus()
+{
+    if (edit_peer_) edit_peer_->peer_set_focus();
+}

@@ -23,6 +23,8 @@ public:
     void update_content(bool rebuild) override;
     void render(tarv_bitmap& surface) override;
     bool animation_callback(int elapsed_ms) override;
+    // The panel itself takes no typing: focus goes on to the command line.
+    void on_focus() override;
 
 private:
     tarv_window_peer* edit_peer_ = nullptr;

@@ -1,14 +1,8 @@
 #include "input/line_edit_wx.h"
 
-#include <algorithm>
-#include <cstdint>
-
-#include <wx/bitmap.h>
-#include <wx/dcclient.h>
 #include <wx/defs.h>
-#include <wx/image.h>
 
-#include "draw/bitmap.h"
+#include "draw/font_wx.h"
 #include "support/debug_log.h"
 
 // The core's key codes are the toolkit's, passed through unchanged.
@@ -130,6 +124,11 @@ void tarv_line_edit::set_input_font(const wxFont& font)
     SetFont(font);
     if (password_) password_->SetFont(font);
     core_.reset_input_style();
+}
+
+void tarv_line_edit::set_input_font(const tarv_font& font)
+{
+    set_input_font(tarv_make_wxfont(font.desc()));
 }
 
 void tarv_line_edit::SetFocus()
@@ -255,66 +254,9 @@ void tarv_line_edit::peer_set_focus()
 
 tarv_input_window_wx::tarv_input_window_wx(wxWindow* parent, tarv_input_host* host, int x, int y, int width,
                                            int height)
-    : wxWindow(parent, wxID_ANY, wxPoint(x, y), wxSize(std::max(1, width), std::max(1, height)),
-               wxBORDER_NONE | wxFULL_REPAINT_ON_RESIZE, "main input window")
+    : tarv_panel_host(parent, new tarv_input_window(x, y, width, height), true),
+      input_core_(static_cast<tarv_input_window*>(tarv_panel_host::core()))
 {
-    SetBackgroundStyle(wxBG_STYLE_PAINT);
-    core_ = std::make_unique<tarv_input_window>(x, y, width, height);
-    core_->attach_peer(this);
     edit_ = new tarv_line_edit(this, host);
-    core_->set_edit_peer(edit_);
-    Bind(wxEVT_PAINT, &tarv_input_window_wx::on_paint, this);
-    Bind(wxEVT_ERASE_BACKGROUND, [](wxEraseEvent&) {});
-    Bind(wxEVT_SIZE, [](wxSizeEvent&) {});
-}
-
-tarv_input_window_wx::~tarv_input_window_wx()
-{
-    if (core_) {
-        core_->set_edit_peer(nullptr);
-        core_->attach_peer(nullptr);
-        core_.reset();
-    }
-}
-
-void tarv_input_window_wx::on_paint(wxPaintEvent&)
-{
-    wxPaintDC dc(this);
-    if (!core_) return;
-    const tarv_bitmap* surface = core_->paint();
-    if (!surface || !surface->IsOk()) return;
-    const int w = surface->GetWidth();
-    const int h = surface->GetHeight();
-    wxImage image(w, h, false);
-    unsigned char* rgb = image.GetData();
-    const std::uint8_t* rgba = surface->data();
-    for (long i = 0, n = static_cast<long>(w) * h; i < n; ++i) {
-        rgb[i * 3] = rgba[i * 4];
-        rgb[i * 3 + 1] = rgba[i * 4 + 1];
-        rgb[i * 3 + 2] = rgba[i * 4 + 2];
-    }
-    dc.DrawBitmap(wxBitmap(image), 0, 0, false);
-}
-
-void tarv_input_window_wx::peer_refresh()
-{
-    Refresh(false);
-}
-
-void tarv_input_window_wx::peer_move_resize(int x, int y, int width, int height)
-{
-    if (x == -1 && y == -1)
-        SetSize(width, height);
-    else
-        SetSize(x, y, width, height, wxSIZE_ALLOW_MINUS_ONE);
-}
-
-void tarv_input_window_wx::peer_show(bool shown)
-{
-    Show(shown);
-}
-
-void tarv_input_window_wx::peer_set_focus()
-{
-    if (edit_) edit_->SetFocus();
+    input_core_->set_edit_peer(edit_);
 }

@@ -12,7 +12,6 @@
 // the password entry is dropped, never shown.
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include <wx/textctrl.h>
@@ -20,8 +19,11 @@
 #include <wx/window.h>
 
 #include "draw/embedded_window.h"
+#include "draw/embedded_window_wx.h"
 #include "input/command_line.h"
 #include "input/input_window.h"
+
+class tarv_font;
 
 // The command line works on 8-bit text; characters beyond ISO-8859-1 become
 // '?', so positions in the control and bytes in the text stay one to one.
@@ -46,6 +48,7 @@ public:
     void reset_input_style() { core_.reset_input_style(); }
     // Called at start and whenever the text font changes.
     void set_input_font(const wxFont& font);
+    void set_input_font(const tarv_font& font);
 
     // The keyboard goes to whichever entry is in use.
     void SetFocus() override;
@@ -85,24 +88,17 @@ private:
     wxFont font_;
 };
 
-// The panel's toolkit window. Construct it with the main window as parent;
+// The panel's toolkit window: a panel host that owns its core and holds the
+// command line as its child. Construct it with the main window as parent;
 // place it with core().set_geometry(...), never with the toolkit's SetSize.
-class tarv_input_window_wx : public wxWindow, public tarv_window_peer {
+class tarv_input_window_wx : public tarv_panel_host {
 public:
     tarv_input_window_wx(wxWindow* parent, tarv_input_host* host, int x, int y, int width, int height);
-    ~tarv_input_window_wx() override;
 
-    tarv_input_window& core() { return *core_; }
+    tarv_input_window& core() { return *input_core_; }
     tarv_line_edit* line_edit() const { return edit_; }
 
-    void peer_refresh() override;
-    void peer_move_resize(int x, int y, int width, int height) override;
-    void peer_show(bool shown) override;
-    void peer_set_focus() override;
-
 private:
-    void on_paint(wxPaintEvent& event);
-
-    std::unique_ptr<tarv_input_window> core_;
+    tarv_input_window* input_core_;
     tarv_line_edit* edit_ = nullptr;
 };

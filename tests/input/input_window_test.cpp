@@ -10,6 +10,7 @@ namespace {
 struct recording_peer : tarv_window_peer {
     int x = -100, y = -100, width = -100, height = -100;
     int refreshes = 0;
+    int focus_requests = 0;
     void peer_refresh() override { ++refreshes; }
     void peer_move_resize(int nx, int ny, int w, int h) override
     {
@@ -19,7 +20,7 @@ struct recording_peer : tarv_window_peer {
         height = h;
     }
     void peer_show(bool) override {}
-    void peer_set_focus() override {}
+    void peer_set_focus() override { ++focus_requests; }
 };
 
 TEST(InputWindow, PlacesTheCommandLineInsideTheFrame)
@@ -48,6 +49,16 @@ TEST(InputWindow, AttachingTheEntryPlacesItAtOnce)
     window.set_edit_peer(&edit);
     EXPECT_EQ(edit.width, 96);
     EXPECT_EQ(edit.height, 38);
+}
+
+TEST(InputWindow, FocusGoesOnToTheCommandLine)
+{
+    tarv_input_window window(0, 0, 100, 40);
+    window.on_focus();  // no command line yet: nothing to do
+    recording_peer edit;
+    window.set_edit_peer(&edit);
+    window.on_focus();
+    EXPECT_EQ(edit.focus_requests, 1);
 }
 
 TEST(InputWindow, FrameUsesDefaultEdgesAndBlinks)
