@@ -31,12 +31,28 @@ char* copy_or_null(const char* text)
     return text ? strdup(text) : nullptr;
 }
 
-void free_names()
+// Names handed out by tarv_client_get_debug_logfile_name() are remembered
+// across a close and rename, so old names are kept, never freed.
+struct retired_name {
+    retired_name* older;
+    char* text;
+};
+retired_name* retired_names = nullptr;
+
+void retire(char*& name)
 {
-    std::free(log_path);
-    log_path = nullptr;
-    std::free(autoopen_name);
-    autoopen_name = nullptr;
+    if (!name) return;
+    if (auto* node = static_cast<retired_name*>(std::malloc(sizeof(retired_name)))) {
+        *node = {retired_names, name};
+        retired_names = node;
+    }
+    name = nullptr;
+}
+
+void retire_names()
+{
+    retire(log_path);
+    retire(autoopen_name);
 }
 
 // The default log sits in the shared /tmp: never follow a link planted at the
@@ -115,7 +131,7 @@ bool set_names(const char* path, const char* name)
 {
     std::lock_guard<std::mutex> lock(log_state_mutex);
     if (log_stream.load(std::memory_order_acquire)) return false;
-    free_names();
+    retire_names();
     open_failed = false;
     log_path = copy_or_null(path);
     autoopen_name = copy_or_null(name);
@@ -176,7 +192,7 @@ void tarv_client_debug_logfile_close()
         std::lock_guard<std::mutex> lock(log_state_mutex);
         stream = log_stream.exchange(nullptr, std::memory_order_acq_rel);
         if (stream) {
-            free_names();
+            retire_names();
             open_failed = false;
         }
     }

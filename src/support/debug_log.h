@@ -20,6 +20,7 @@ void tarv_client_set_debug_logfile_name(const char* path);
 void tarv_client_try_open_debug_logfile();
 void tarv_client_debug_logfile_close();
 bool tarv_client_debug_logfile_is_open();
+// The returned name stays valid after a close or rename.
 const char* tarv_client_get_debug_logfile_name();
 bool tarv_client_debug_logfile_open_failed();
 

@@ -203,3 +203,22 @@ TEST(DebugLog, RefusesPlantedPaths)
         reset_debug_log();
     }
 }
+
+// The debug-file command: remember the name, close, try the new file, and
+// fall back to the remembered name when the new one cannot be opened.
+TEST(DebugLog, RememberedNameSurvivesCloseAndRename)
+{
+    LogCapture log;
+    TARV_LOG(1, "before\n");
+    const char* remembered = tarv_client_get_debug_logfile_name();
+    tarv_client_debug_logfile_close();
+    std::string bad = log.dir() / "missing/debug.log";
+    tarv_client_set_debug_logfile_name(bad.c_str());
+    ASSERT_TRUE(tarv_client_debug_logfile_open_failed());
+    ASSERT_NE(remembered, nullptr);
+    EXPECT_EQ(std::string(remembered), log.path());
+    tarv_client_set_debug_logfile_name(remembered);
+    EXPECT_FALSE(tarv_client_debug_logfile_open_failed());
+    TARV_LOG(1, "after\n");
+    EXPECT_EQ(log.text(), "before\nafter\n");
+}
