@@ -30,10 +30,10 @@ void tarv_ansi_scrollbar::set_scrollbar(int new_position, int new_thumb, int new
     range = std::max(new_range, 0);
     page = std::max(new_page, 0);
     position = std::clamp(new_position, 0, std::max(range - thumb, 0));
-    if (peer) peer->peer_set_scrollbar(position, thumb, range, page);
+    if (peer) peer->scrollbar_set(position, thumb, range, page);
 }
 
-int tarv_ansi_scrollbar::get_thumb_position() const { return peer ? peer->peer_thumb_position() : position; }
+int tarv_ansi_scrollbar::get_thumb_position() const { return peer ? peer->scrollbar_thumb_position() : position; }
 
 void tarv_ansi_scrollbar::set_thumb_position(int new_position)
 {
@@ -46,18 +46,18 @@ void tarv_ansi_scrollbar::place(int new_x, int new_y, int new_width, int new_hei
     y = new_y;
     width = new_width;
     height = new_height;
-    if (peer) peer->peer_place(x, y, width, height);
+    if (peer) peer->scrollbar_place(x, y, width, height);
 }
 
 void tarv_ansi_scrollbar::show(bool shown)
 {
     visible = shown;
-    if (peer) peer->peer_show(shown);
+    if (peer) peer->scrollbar_show(shown);
 }
 
 int tarv_ansi_scrollbar::natural_width() const
 {
-    int w = peer ? peer->peer_natural_width() : default_width;
+    int w = peer ? peer->scrollbar_natural_width() : default_width;
     return std::max(w, 1);
 }
 

@@ -48,11 +48,11 @@ struct tarv_render_run_view {
 class tarv_scrollbar_peer {
 public:
     virtual ~tarv_scrollbar_peer() = default;
-    virtual void peer_set_scrollbar(int position, int thumb, int range, int page) = 0;
-    virtual int peer_thumb_position() const = 0;
-    virtual void peer_place(int x, int y, int width, int height) = 0;
-    virtual void peer_show(bool shown) = 0;
-    virtual int peer_natural_width() const = 0;
+    virtual void scrollbar_set(int position, int thumb, int range, int page) = 0;
+    virtual int scrollbar_thumb_position() const = 0;
+    virtual void scrollbar_place(int x, int y, int width, int height) = 0;
+    virtual void scrollbar_show(bool shown) = 0;
+    virtual int scrollbar_natural_width() const = 0;
 };
 
 // Scrollbar state kept in core; mirrors a toolkit scrollbar, which clamps the
