@@ -28,6 +28,10 @@ inline void set_up_once() {
     const char* made = mkdtemp(pattern);
     ASSERT_NE(made, nullptr);
     home_dir() = made;
+    std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove_all(home_dir(), ignored);
+    });
     setenv("HOME", made, 1);
     tarv_client_set_debug_logfile_name(log_path().c_str());
     ASSERT_EQ(tarv_client_set_up_config_directory("Karthem"), 1);
