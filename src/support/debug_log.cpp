@@ -56,13 +56,14 @@ void retire_names()
 }
 
 // The default log sits in the shared /tmp: never follow a link planted at the
-// path, never write into someone else's file, and never block on a FIFO.
+// path, never write into someone else's file or one of ours hard-linked there,
+// and never block on a FIFO.
 std::FILE* open_log_file(const char* path)
 {
     int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0) return nullptr;
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid() || st.st_nlink != 1) {
         close(fd);
         return nullptr;
     }
