@@ -615,6 +615,37 @@ void tarv_bitmap::DrawBitmapBlend(const tarv_bitmap& source, int x, int y)
 namespace {
 
 // The glyph loops shared by the single-glyph calls and the string calls.
+// An opaque cell's colour depends only on the coverage, so strings look it
+// up in a table made once per call.
+struct opaque_blend_table {
+    std::uint8_t value[256][3];
+    opaque_blend_table(const tarv_color& fg, const tarv_color& bg)
+    {
+        const int f[3] = {fg.red, fg.green, fg.blue};
+        const int b[3] = {bg.red, bg.green, bg.blue};
+        for (int c = 0; c < 3; ++c) value[0][c] = static_cast<std::uint8_t>(b[c]);
+        for (int cov = 1; cov < 256; ++cov)
+            for (int c = 0; c < 3; ++c)
+                value[cov][c] = static_cast<std::uint8_t>((b[c] * (255 - cov) + f[c] * cov) / 256);
+    }
+};
+
+void blend_glyph_table(tarv_bitmap& dest, const tarv_bitmap& glyph, int x, int y, const opaque_blend_table& t)
+{
+    copy_area a;
+    if (!clip_copy(glyph.GetWidth(), glyph.GetHeight(), dest.GetWidth(), dest.GetHeight(), x, y, a)) return;
+    for (int row = 0; row < a.h; ++row) {
+        const std::uint8_t* s = glyph.pixel(a.sx, a.sy + row);
+        std::uint8_t* d = dest.pixel(a.dx, a.dy + row);
+        for (int col = 0; col < a.w; ++col, s += 4, d += 4) {
+            const std::uint8_t* v = t.value[s[1]];
+            d[0] = v[0];
+            d[1] = v[1];
+            d[2] = v[2];
+        }
+    }
+}
+
 void blend_glyph(tarv_bitmap& dest, const tarv_bitmap& glyph, int x, int y, const tarv_color& fg, const tarv_color& bg)
 {
     copy_area a;
@@ -687,11 +718,12 @@ void tarv_bitmap::DrawText(const tarv_font& font, const char* text, int x, int y
         TARV_LOG(2, "Error in tarv_bitmap::DrawTextGlyph(), pixel data dest failed?\n");
         return;
     }
+    const opaque_blend_table table(fg, bg);
     i64 pen = x;
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p && pen < width_; ++p) {
         const tarv_bitmap* g = font.glyph(*p);
         if (!g) continue;
-        if (g->IsOk()) blend_glyph(*this, *g, static_cast<int>(pen), y, fg, bg);
+        if (g->IsOk()) blend_glyph_table(*this, *g, static_cast<int>(pen), y, table);
         pen += g->GetWidth();
     }
 }

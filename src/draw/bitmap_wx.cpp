@@ -63,15 +63,19 @@ void tarv_blit_into(const tarv_bitmap& surface, wxBitmap& target)
         target = wxBitmap(tarv_bitmap_to_image(surface, false), 24);
         return;
     }
-    wxNativePixelData::Iterator row(data);
-    for (int y = 0; y < h; ++y) {
-        wxNativePixelData::Iterator p = row;
+    // Straight row pointers: this runs on every paint of every panel.
+    wxNativePixelData::Iterator origin(data);
+    unsigned char* row = reinterpret_cast<unsigned char*>(origin.m_ptr);
+    const int stride = data.GetRowStride();
+    const int r = wxNativePixelFormat::RED, g = wxNativePixelFormat::GREEN, b = wxNativePixelFormat::BLUE;
+    const int step = wxNativePixelFormat::SizePixel;
+    for (int y = 0; y < h; ++y, row += stride) {
         const std::uint8_t* s = surface.pixel(0, y);
-        for (int x = 0; x < w; ++x, ++p, s += 4) {
-            p.Red() = s[0];
-            p.Green() = s[1];
-            p.Blue() = s[2];
+        unsigned char* d = row;
+        for (int x = 0; x < w; ++x, s += 4, d += step) {
+            d[r] = s[0];
+            d[g] = s[1];
+            d[b] = s[2];
         }
-        row.OffsetY(data, 1);
     }
 }

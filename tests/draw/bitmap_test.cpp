@@ -465,6 +465,38 @@ TEST(Bitmap, GlyphBlending)
     EXPECT_EQ(c.GetPixel(1, 0), color_grey);
 }
 
+// Every coverage value, through the single-glyph call and the string call,
+// against the blending rules worked per component.
+TEST(Bitmap, GlyphBlendingForEveryCoverage)
+{
+    const tarv_color fg{250, 3, 128}, bg{7, 200, 64}, under{90, 180, 30};
+    tarv_font f(8, 75, 90, 90, false, "");
+    for (int c = 0; c < 128; ++c) f.set_glyph(c, nullptr);
+    for (int cov = 0; cov < 256; ++cov) {
+        auto g = std::make_unique<tarv_bitmap>(1, 1);
+        g->Clear(tarv_color{0, cov, 0});
+        auto rule = [cov](int b, int fgc) { return cov == 0 ? b : (b * (255 - cov) + fgc * cov) / 256; };
+        tarv_color opaque{rule(bg.red, fg.red), rule(bg.green, fg.green), rule(bg.blue, fg.blue)};
+        auto ink = [cov](int d, int fgc) { return cov == 0 ? d : (fgc * cov + d * (255 - cov)) / 256; };
+        tarv_color over{ink(under.red, fg.red), ink(under.green, fg.green), ink(under.blue, fg.blue)};
+
+        tarv_bitmap one = cleared(1, 1, under);
+        one.DrawTextGlyph(*g, 0, 0, fg, bg);
+        ASSERT_EQ(one.GetPixel(0, 0), opaque) << cov;
+        tarv_bitmap trans = cleared(1, 1, under);
+        trans.DrawTextGlyphTransparent(*g, 0, 0, fg);
+        ASSERT_EQ(trans.GetPixel(0, 0), over) << cov;
+
+        f.set_glyph('x', std::move(g));
+        tarv_bitmap str = cleared(1, 1, under);
+        str.DrawText(f, "x", 0, 0, fg, bg);
+        ASSERT_EQ(str.GetPixel(0, 0), opaque) << cov;
+        tarv_bitmap strt = cleared(1, 1, under);
+        strt.DrawTextTransparent(f, "x", 0, 0, fg);
+        ASSERT_EQ(strt.GetPixel(0, 0), over) << cov;
+    }
+}
+
 namespace {
 
 // A font whose glyphs are solid blocks: 'a' 2 wide, 'b' 3 wide, 'A' 1 wide, all 2 high.

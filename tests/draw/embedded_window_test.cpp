@@ -54,23 +54,14 @@ public:
     bool animation_callback(int elapsed_ms) override { return flash_step(elapsed_ms); }
 };
 
-// Leaves the process-wide list empty whatever a test did.
-struct list_guard {
-    std::vector<tarv_embedded_window*> windows;
-    ~list_guard()
-    {
-        for (auto* w : windows) remove_from_animation_list(w);
-    }
-};
-
 }  // namespace
 
 TEST(EmbeddedWindow, SizesBelowOneAreRaised)
 {
+    fake_peer peer;
     test_panel p(0, 0, 0, 0);
     EXPECT_EQ(p.surface().GetWidth(), 1);
     EXPECT_EQ(p.surface().GetHeight(), 1);
-    fake_peer peer;
     p.attach_peer(&peer);
     p.set_size(0, 5);
     EXPECT_EQ(p.width(), 1);
@@ -86,8 +77,8 @@ TEST(EmbeddedWindow, SizesBelowOneAreRaised)
 
 TEST(EmbeddedWindow, MoveWithoutResizeKeepsTheSurface)
 {
-    test_panel p(0, 0, 30, 20);
     fake_peer peer;
+    test_panel p(0, 0, 30, 20);
     p.attach_peer(&peer);
     tarv_bitmap* before = &p.surface();
     p.set_geometry(5, 6, 30, 20);
@@ -108,8 +99,8 @@ TEST(EmbeddedWindow, MoveWithoutResizeKeepsTheSurface)
 
 TEST(EmbeddedWindow, PaintRendersOnlyWhenShown)
 {
-    test_panel p(0, 0, 4, 3);
     fake_peer peer;
+    test_panel p(0, 0, 4, 3);
     p.attach_peer(&peer);
     const tarv_bitmap* s = p.paint();
     ASSERT_EQ(s, &p.surface());
@@ -137,9 +128,7 @@ TEST(EmbeddedWindow, DestroyedCoreTellsItsPeer)
 
 TEST(AnimationList, EachWindowOnceUntilItAsksToLeave)
 {
-    list_guard g;
     test_panel a(0, 0, 1, 1), b(0, 0, 1, 1);
-    g.windows = {&a, &b};
     add_to_animation_list(&a);
     add_to_animation_list(&a);
     add_to_animation_list(&b);
@@ -180,11 +169,9 @@ TEST(AnimationList, BaseCallbackLogsAndLeaves)
 // next tick; a removed or destroyed successor is not called.
 TEST(AnimationList, ChangesDuringTheWalkAreSafe)
 {
-    list_guard g;
     test_panel late(0, 0, 1, 1);
     auto doomed = std::make_unique<test_panel>(0, 0, 1, 1);
     test_panel first(0, 0, 1, 1);
-    g.windows = {&late, &first};
     add_to_animation_list(doomed.get());
     add_to_animation_list(&first);  // front: called before doomed
     first.on_callback = [&] {
@@ -211,10 +198,8 @@ TEST(AnimationList, ChangesDuringTheWalkAreSafe)
 
 TEST(Flash, SixteenStepsOfTwoHundredMilliseconds)
 {
-    list_guard g;
-    flashing_panel p(0, 0, 10, 10);
-    g.windows = {&p};
     fake_peer peer;
+    flashing_panel p(0, 0, 10, 10);
     p.attach_peer(&peer);
     p.start_flash();
     EXPECT_EQ(peer.refreshes, 1);
