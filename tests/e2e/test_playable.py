@@ -76,6 +76,45 @@ def xdotool(*args, timeout=10):
     return subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=timeout).stdout
 
 
+class Window:
+    """The client's main window, found by its process, and the keyboard."""
+
+    def __init__(self, pid, timeout=20.0):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            for wid in xdotool("search", "--onlyvisible", "--pid", str(pid)).split():
+                if xdotool("getwindowname", wid).startswith("Karthem"):
+                    self.wid = wid
+                    return
+            time.sleep(0.1)
+        raise AssertionError("the main window did not appear")
+
+    def title(self):
+        return xdotool("getwindowname", self.wid).rstrip("\n")
+
+    def wait_title(self, title, timeout=5.0):
+        deadline = time.monotonic() + timeout
+        while self.title() != title:
+            if time.monotonic() > deadline:
+                raise AssertionError(f"window title {self.title()!r}, expected {title!r}")
+            time.sleep(0.05)
+
+    def focus(self):
+        xdotool("windowfocus", self.wid)
+        time.sleep(0.1)
+
+    def type(self, text, enter=True):
+        self.focus()
+        if text:
+            xdotool("type", "--delay", "30", "--", text)
+        if enter:
+            xdotool("key", "Return")
+
+    def key(self, *keys):
+        self.focus()
+        xdotool("key", "--delay", "80", *keys)
+
+
 class Game:
     """One client against one scripted server, with a keyboard.
 
@@ -138,45 +177,25 @@ class Game:
         """Waits for the identification line, then for the window."""
         line = self.next_line(timeout=20)
         assert re.fullmatch(IDENTIFICATION, line), line
-        self.find_window()
+        self.window = Window(self.client.proc.pid)
         return line
 
-    # -- the keyboard and the window
-
-    def find_window(self, timeout=20.0):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            for wid in xdotool("search", "--onlyvisible", "--pid", str(self.client.proc.pid)).split():
-                if xdotool("getwindowname", wid).startswith("Karthem"):
-                    self.window = wid
-                    return wid
-            time.sleep(0.1)
-        raise AssertionError("the main window did not appear")
+    # -- the window
 
     def title(self):
-        return xdotool("getwindowname", self.window).rstrip("\n")
+        return self.window.title()
 
     def wait_title(self, title, timeout=5.0):
-        deadline = time.monotonic() + timeout
-        while self.title() != title:
-            if time.monotonic() > deadline:
-                raise AssertionError(f"window title {self.title()!r}, expected {title!r}")
-            time.sleep(0.05)
+        self.window.wait_title(title, timeout)
 
     def focus(self):
-        xdotool("windowfocus", self.window)
-        time.sleep(0.1)
+        self.window.focus()
 
     def type(self, text, enter=True):
-        self.focus()
-        if text:
-            xdotool("type", "--delay", "30", "--", text)
-        if enter:
-            xdotool("key", "Return")
+        self.window.type(text, enter)
 
     def key(self, *keys):
-        self.focus()
-        xdotool("key", "--delay", "80", *keys)
+        self.window.key(*keys)
 
     def wait_display(self, expected, timeout=10.0):
         return self.client.wait_for_display(expected, timeout)
