@@ -307,6 +307,9 @@ class Session:
             name = self.command()
             if not name:
                 continue
+            if name.lower() == "quit":
+                self.say("Come back soon.")
+                raise Disconnected("quit at the name prompt")
             if not (name.isascii() and name.isalpha() and 2 <= len(name) <= 12):
                 self.say("Names are letters only, 2 to 12 of them.")
                 continue

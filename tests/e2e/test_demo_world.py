@@ -404,6 +404,14 @@ def check_quit(server):
         assert p.wait_closed(), "connection stayed open after quit"
     finally:
         p.close()
+    p = Player(server.port)
+    try:
+        p.wait_text("By what name are you known? ")
+        p.send("QUIT")
+        p.wait_text("Come back soon.")
+        assert p.wait_closed(), "connection stayed open after quit at the name prompt"
+    finally:
+        p.close()
 
 
 def check_players_meet(server):
