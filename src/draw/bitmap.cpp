@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 #include "draw/font.h"
 #include "support/debug_log.h"
@@ -58,18 +59,44 @@ inline i64 trunc_to_i64(double v)
 
 tarv_bitmap::tarv_bitmap() : tarv_bitmap(16, 16) {}
 
+namespace {
+
+// Far beyond any screen; keeps sizes from bad data from overflowing or
+// exhausting memory.
+constexpr int max_side = 32768;
+constexpr std::size_t max_pixels = std::size_t{1} << 26;
+
+}  // namespace
+
 tarv_bitmap::tarv_bitmap(int width, int height)
     : width_(std::max(0, width)), height_(std::max(0, height))
 {
-    pixels_ = std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(width_) * height_ * 4);
+    std::size_t n = static_cast<std::size_t>(width_) * height_;
+    if (width_ > max_side || height_ > max_side || n > max_pixels) {
+        TARV_LOG(1, "Warning in tarv_bitmap::tarv_bitmap(), refusing a %d x %d surface.\n", width, height);
+        width_ = height_ = 0;
+        return;  // stays invalid: every primitive reports and draws nothing
+    }
+    pixels_.reset(new (std::nothrow) std::uint8_t[n * 4]());
+    if (!pixels_) {
+        TARV_LOG(1, "Warning in tarv_bitmap::tarv_bitmap(), no memory for a %d x %d surface.\n", width, height);
+        width_ = height_ = 0;
+        return;
+    }
     ClearAlpha();
 }
 
 tarv_bitmap::tarv_bitmap(const tarv_bitmap& other) : width_(other.width_), height_(other.height_)
 {
+    if (!other.pixels_) return;
     std::size_t n = static_cast<std::size_t>(width_) * height_ * 4;
-    pixels_ = std::make_unique<std::uint8_t[]>(n);
-    if (other.pixels_ && n) std::memcpy(pixels_.get(), other.pixels_.get(), n);
+    pixels_.reset(new (std::nothrow) std::uint8_t[n]);
+    if (!pixels_) {
+        TARV_LOG(1, "Warning in tarv_bitmap::tarv_bitmap(), no memory to copy a %d x %d surface.\n", width_, height_);
+        width_ = height_ = 0;
+        return;
+    }
+    if (n) std::memcpy(pixels_.get(), other.pixels_.get(), n);
 }
 
 tarv_bitmap& tarv_bitmap::operator=(const tarv_bitmap& other)
@@ -101,6 +128,7 @@ tarv_bitmap::~tarv_bitmap() = default;
 tarv_bitmap tarv_bitmap::from_rgba(int width, int height, const std::uint8_t* rgba)
 {
     tarv_bitmap b(width, height);
+    if (!b.IsOk()) return b;
     if (rgba) {
         std::memcpy(b.pixels_.get(), rgba, static_cast<std::size_t>(b.width_) * b.height_ * 4);
     } else {

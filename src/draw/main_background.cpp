@@ -7,7 +7,8 @@
 
 int tarv_background_step(int remembered, int current)
 {
-    return (std::max(remembered, current) / 256) * 256 + 256;
+    long long step = (static_cast<long long>(std::max(remembered, current)) / 256) * 256 + 256;
+    return static_cast<int>(std::min<long long>(step, 1 << 30));
 }
 
 bool tarv_background_cache::update(int width, int height, int style, int background_theme, bool force)

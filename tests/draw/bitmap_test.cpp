@@ -48,6 +48,29 @@ TEST(Bitmap, NewSurfaceIsOpaqueAndCopiesAreDeep)
     EXPECT_EQ(b.GetPixel(0, 0), ink);
 }
 
+TEST(Bitmap, AbsurdSizesGiveAnInvalidSurfaceNotACrash)
+{
+    DrawLogCapture log(2);
+    const std::pair<int, int> sizes[] = {{100000, 10}, {10, 40000}, {20000, 20000}, {2147483647, 2147483647}};
+    for (auto [w, h] : sizes) {
+        tarv_bitmap b(w, h);
+        EXPECT_FALSE(b.IsOk()) << w << " x " << h;
+        EXPECT_EQ(b.GetWidth(), 0);
+        b.Clear(ink);
+        b.DrawFilledRectangle(0, 0, 5, 5, ink);
+        b.DrawLine(0, 0, 5, 5, ink);
+        tarv_bitmap copy(b);
+        EXPECT_FALSE(copy.IsOk());
+        EXPECT_FALSE(tarv_bitmap::from_rgba(w, h, nullptr).IsOk());
+    }
+    EXPECT_NE(log.text().find("Error in tarv_bitmap::Clear(), pixel data failed?"), std::string::npos);
+    // Negative sizes are an empty, usable surface.
+    tarv_bitmap empty(-5, 3);
+    EXPECT_TRUE(empty.IsOk());
+    EXPECT_EQ(empty.GetWidth(), 0);
+    EXPECT_EQ(empty.GetHeight(), 3);
+}
+
 TEST(Bitmap, ClearStoresLowBytesAndOpaqueAlpha)
 {
     tarv_bitmap b(2, 2);
