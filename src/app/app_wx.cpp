@@ -5,11 +5,15 @@
 
 #include <wx/app.h>
 #include <wx/display.h>
-#include <wx/image.h>
 
 #include "app/app_wx.h"
 #include "app/mw_frame_wx.h"
 #include "app/startup.h"
+#include "config/config.h"
+#include "draw/font.h"
+#include "draw/font_wx.h"
+#include "draw/images_wx.h"
+#include "draw/theme.h"
 #include "support/debug_log.h"
 
 int screen_width = 0;
@@ -20,13 +24,22 @@ bool tarv_app::OnInit()
 {
     if (!tarv_boot_early()) std::exit(1);
 
-    wxImage::AddHandler(new wxPNGHandler);
+    create_themes();
+    tarv_load_builtin_images_wx();
+    tarv_install_wx_glyph_rasterizer();
+    tarv_create_fonts();
+    load_system_config();
 
     std::vector<std::string> args;
     for (int i = 0; i < argc; ++i) args.emplace_back(argv[i].utf8_str());
     std::vector<const char*> arg_pointers;
     for (const auto& a : args) arg_pointers.push_back(a.c_str());
-    tarv_parse_command_line(argc, arg_pointers.data());
+    const tarv_launch_options options = tarv_parse_command_line(argc, arg_pointers.data());
+    TConfig& config = TConfig::instance();
+    if (!options.host.empty()) config.set_game_host_override(options.host.c_str());
+    if (options.port > 0) config.set_game_port_override(options.port);
+
+    switch_themes(config.current_theme(), config.current_background_theme());
 
     auto* frame = new tarv_mw_frame("Karthem", wxDefaultPosition, wxSize(984, 728));
     frame->Show(true);

@@ -2,6 +2,7 @@
 
 #include "app/startup.h"
 #include "config/config.h"
+#include "connection/client_status.h"
 #include "draw/embedded_window.h"
 #include "draw/font.h"
 #include "input/command_line.h"
@@ -18,7 +19,6 @@ int prompt_flush_count = 0;
 tarv_mw::tarv_mw(tarv_mw_view* view) : connection(*this, *this), view_(view)
 {
     mw_instance = this;
-    input_window = std::make_unique<tarv_input_window>(0, 0, 100, 40, "main input window");
     main_display = std::make_unique<tarv_main_window>(text_font, 0, 0, 100, 100);
     output_display = main_display.get();
     TConfig::instance().set_view(this);
@@ -37,8 +37,9 @@ void system_shutdown_handler(tarv_mw* mw)
     if (mw) mw->exit_countdown = 10;
 }
 
-void tarv_mw::attach_command_line(tarv_command_line* command_line)
+void tarv_mw::attach_input(tarv_input_window* window, tarv_command_line* command_line)
 {
+    input_window = window;
     command_line_ = command_line;
 }
 
@@ -62,7 +63,7 @@ void tarv_mw::OnTimer()
     run_animations(20);
 
     if (play_state_ == PLAYING && status_dirty) {
-        // The status line is composed from the current character record.
+        connection.send_client_status(tarv_client_status_from_config(TConfig::instance()));
         status_dirty = 0;
     }
 
@@ -148,14 +149,7 @@ void tarv_mw::queue_pending_message(const char* text)
 
 void tarv_mw::process_command(const char* text, bool echo)
 {
-    // Until the client commands land: the disconnected words end the
-    // program, everything else goes to the server.
-    if (!connection.is_connected()) {
-        if (word_equals(text, "quit") || word_equals(text, "exit")) system_shutdown_handler(this);
-        return;
-    }
-    (void)echo;
-    connection.send_line(text);
+    commands_.process_command(text, echo);
 }
 
 // Layout.
@@ -195,7 +189,7 @@ void tarv_mw::layout_panels()
         window.set_geometry(place.rect.x, place.rect.y, place.rect.width, place.rect.height);
         if (place.visibility != tarv_visibility::keep) window.Show(place.visibility == tarv_visibility::show);
     };
-    apply(*input_window, layout.input_window);
+    if (input_window) apply(*input_window, layout.input_window);
     apply(*main_display, layout.main_display);
     main_display->scroll_to_end();
 }
@@ -307,8 +301,8 @@ void tarv_mw::demux_bell()
 
 void tarv_mw::demux_tag(const char* name, const char* data, int length)
 {
-    (void)data;
-    TARV_LOG(3, "tarv_mw::process_tagged_data() - tag '%s' (%d bytes) not handled yet.\n", name, length);
+    process_tagged_data(*this, name, data, length);
+    display_changed_ = true;
 }
 
 void tarv_mw::demux_block_end()
@@ -370,4 +364,240 @@ void tarv_mw::character_config_changed()
 {
     layout_panels();
     view_->repaint();
+}
+
+// Size steps.
+
+void tarv_mw::grow_input_window()
+{
+    TConfig& c = TConfig::instance();
+    c.set_input_height(grow_input_height(c.input_height()));
+    layout_panels();
+    view_->repaint();
+}
+
+void tarv_mw::shrink_input_window()
+{
+    TConfig& c = TConfig::instance();
+    c.set_input_height(shrink_input_height(c.input_height()));
+    layout_panels();
+    view_->repaint();
+}
+
+void tarv_mw::grow_channel_window()
+{
+    TConfig& c = TConfig::instance();
+    c.set_channel_window_height(grow_channel_height(c.channel_window_height()));
+    layout_panels();
+}
+
+void tarv_mw::shrink_channel_window()
+{
+    TConfig& c = TConfig::instance();
+    c.set_channel_window_height(shrink_channel_height(c.channel_window_height()));
+    layout_panels();
+}
+
+void tarv_mw::increase_text_size()
+{
+    TConfig& c = TConfig::instance();
+    const tarv_text_size_step step = increase_text_size_step(c.default_font_size());
+    c.set_default_font_size(step.size);
+    if (!step.apply) return;
+    c.set_font_size(step.size);
+    text_font->SetPointSize(step.size);
+    main_display->scroll_to_end();
+    apply_text_font();
+}
+
+void tarv_mw::decrease_text_size()
+{
+    TConfig& c = TConfig::instance();
+    const tarv_text_size_step step = decrease_text_size_step(c.default_font_size());
+    c.set_default_font_size(step.size);
+    if (!step.apply) return;
+    c.set_font_size(step.size);
+    text_font->SetPointSize(step.size);
+    main_display->scroll_to_end();
+    apply_text_font();
+}
+
+void tarv_mw::apply_text_font()
+{
+    main_display->set_display_font(text_font);
+    view_->fonts_changed();
+    layout_panels();
+}
+
+// tarv_input_host
+
+bool tarv_mw::keypad_walking() const
+{
+    return TConfig::instance().keypad_walking() != 0;
+}
+
+bool tarv_mw::cmd_pushthrough() const
+{
+    return TConfig::instance().cmd_pushthrough() != 0;
+}
+
+bool tarv_mw::locking_scrollback_enable() const
+{
+    return TConfig::instance().locking_scrollback_enable() != 0;
+}
+
+tarv_ansi_display* tarv_mw::display_of(tarv_display_ref display) const
+{
+    // The channel window is not there yet: it follows and ignores the rest.
+    return display == tarv_display_ref::main ? main_display.get() : nullptr;
+}
+
+bool tarv_mw::is_following(tarv_display_ref display) const
+{
+    const tarv_ansi_display* d = display_of(display);
+    return d ? d->is_following() != 0 : true;
+}
+
+void tarv_mw::freeze_scrolling(tarv_display_ref display)
+{
+    if (auto* d = display_of(display)) d->freeze_scrolling();
+}
+
+void tarv_mw::unfreeze_scrolling(tarv_display_ref display)
+{
+    if (auto* d = display_of(display)) d->unfreeze_scrolling();
+}
+
+void tarv_mw::page_up(tarv_display_ref display)
+{
+    if (auto* d = display_of(display)) d->page_up();
+}
+
+void tarv_mw::page_down(tarv_display_ref display)
+{
+    if (auto* d = display_of(display)) d->page_down();
+}
+
+void tarv_mw::scroll_lines_up(tarv_display_ref display, int lines)
+{
+    if (auto* d = display_of(display)) d->scroll_lines_up(lines);
+}
+
+void tarv_mw::scroll_lines_down(tarv_display_ref display, int lines)
+{
+    if (auto* d = display_of(display)) d->scroll_lines_down(lines);
+}
+
+bool tarv_mw::has_selection(tarv_display_ref display) const
+{
+    const tarv_ansi_display* d = display_of(display);
+    return d && d->text.has_selection();
+}
+
+void tarv_mw::clear_selection(tarv_display_ref display)
+{
+    if (auto* d = display_of(display)) d->text.clear_selection();
+}
+
+void tarv_mw::toggle_feature(tarv_feature feature)
+{
+    TConfig& c = TConfig::instance();
+    switch (feature) {
+    case tarv_feature::automap_display: c.set_automap_display(!c.automap_display()); break;
+    case tarv_feature::group_status_display: c.set_group_status_display(c.group_status_display() ? 0 : 1); break;
+    case tarv_feature::hpbar_enable: c.set_hpbar_enable(!c.hpbar_enable()); break;
+    case tarv_feature::enemy_hpbar_enable: c.set_enemy_hpbar_enable(!c.enemy_hpbar_enable()); break;
+    case tarv_feature::exp_display: c.set_exp_display(!c.exp_display()); break;
+    case tarv_feature::fkey_button_display: c.set_fkey_button_display(!c.fkey_button_display()); break;
+    case tarv_feature::popup_display: c.set_popup_display(!c.popup_display()); break;
+    case tarv_feature::mw_scrollbar_enable: c.set_mw_scrollbar_enable(!c.mw_scrollbar_enable()); break;
+    }
+}
+
+// tarv_command_host
+
+void tarv_mw::request_shutdown()
+{
+    system_shutdown_handler(this);
+}
+
+void tarv_mw::main_clear()
+{
+    main_display->clear_display();
+    display_changed_ = true;
+}
+
+void tarv_mw::main_debug_fill()
+{
+    main_display->text.debug_fill();
+    display_changed_ = true;
+}
+
+bool tarv_mw::password_mode() const
+{
+    return command_line_ && command_line_->is_password_mode();
+}
+
+std::string tarv_mw::history_listing() const
+{
+    return command_line_ ? command_line_->history_listing() : std::string();
+}
+
+bool tarv_mw::local_echo() const
+{
+    return TConfig::instance().local_echo() != 0;
+}
+
+bool tarv_mw::cmd_separator() const
+{
+    return TConfig::instance().cmd_separator() != 0;
+}
+
+const char* tarv_mw::launcher_version_text() const
+{
+    return launcher_version;
+}
+
+void tarv_mw::dispatch_tag(const char* name, const char* data, int length)
+{
+    process_tagged_data(*this, name, data, length);
+}
+
+// tarv_tag_host
+
+tarv_tag_settings tarv_mw::tag_settings() const
+{
+    const TConfig& c = TConfig::instance();
+    tarv_tag_settings s;
+    s.status_bar = c.status_bar() != 0;
+    s.sky_bar = c.sky_bar() != 0;
+    s.hpbar_enable = c.hpbar_enable() != 0;
+    s.exp_display = c.exp_display() != 0;
+    s.enemy_hpbar_enable = c.enemy_hpbar_enable() != 0;
+    s.colorflash_enable = c.colorflash_enable() != 0;
+    s.system_audio_enable = c.GetSystemAudio() != 0;
+    return s;
+}
+
+void tarv_mw::switch_character_config(const char* name)
+{
+    ::switch_character_config(name);
+    TConfig::instance().apply_font();
+    apply_text_font();
+    character_config_changed();
+}
+
+void tarv_mw::clear_password_mode()
+{
+    if (command_line_) command_line_->clear_password_mode();
+}
+
+void tarv_mw::set_uuid(const char* text)
+{
+    ::set_uuid(text);
+}
+
+tarv_ansi_display& tarv_mw::main_text_display()
+{
+    return *main_display;
 }

@@ -9,10 +9,14 @@
 #include <memory>
 #include <string>
 
+#include "app/commands.h"
 #include "app/layout.h"
 #include "config/config_view.h"
 #include "connection/game_connection.h"
+#include "connection/status_values.h"
 #include "connection/stream_demux.h"
+#include "connection/tag_dispatch.h"
+#include "input/input_host.h"
 #include "support/text_buffer.h"
 
 class tarv_main_window;
@@ -22,7 +26,7 @@ class tarv_command_line;
 
 enum tarv_play_state { NOT_PLAYING = 0, CREATING_CHARACTER = 1, PLAYING = 2, LOGGED_OFF = 3 };
 
-// What the core asks of the toolkit window.
+// What the core asks of the toolkit window; the defaults serve tests.
 class tarv_mw_view {
 public:
     virtual ~tarv_mw_view() = default;
@@ -41,9 +45,23 @@ public:
         (void)out;
         return false;
     }
+    // The X11 primary selection as 8-bit text.
+    virtual void set_clipboard_data(const std::string& text) { (void)text; }
+    virtual bool get_clipboard_data(std::string& text)
+    {
+        (void)text;
+        return false;
+    }
+    // The fonts changed: the toolkit side passes them to its native controls.
+    virtual void fonts_changed() {}
 };
 
-class tarv_mw : public tarv_connection_host, public tarv_demux_sink, public tarv_config_view {
+class tarv_mw : public tarv_connection_host,
+               public tarv_demux_sink,
+               public tarv_config_view,
+               public tarv_input_host,
+               public tarv_command_host,
+               public tarv_tag_host {
 public:
     explicit tarv_mw(tarv_mw_view* view);
     ~tarv_mw() override;
@@ -58,16 +76,28 @@ public:
     bool on_close_request(bool can_veto);
     void verify_program_exit();
 
-    // The command line's core lives in the toolkit's text entry.
-    void attach_command_line(tarv_command_line* command_line);
+    // The command line's panel and core live in the toolkit's windows.
+    void attach_input(tarv_input_window* window, tarv_command_line* command_line);
     tarv_command_line* command_line() const { return command_line_; }
 
     void layout_panels();
     // The size event; false when it was ignored.
     bool OnResize();
 
-    void process_command(const char* text, bool echo);
-    void send_line(const char* text) { connection.send_line(text); }
+    void process_command(const char* text, bool echo) override;
+    void send_line(const char* text) override { connection.send_line(text); }
+    tarv_command_interpreter& commands() { return commands_; }
+
+    // Size steps (keyboard shortcuts and menus).
+    void grow_input_window() override;
+    void shrink_input_window() override;
+    void grow_channel_window() override;
+    void shrink_channel_window() override;
+    void increase_text_size() override;
+    void decrease_text_size() override;
+    void increase_map_size() override {}
+    void decrease_map_size() override {}
+    void apply_text_font();
 
     // Queues a client message for the next tick.
     void queue_pending_message(const char* text);
@@ -77,7 +107,8 @@ public:
     std::string display_text() const;
     bool take_display_changed();
 
-    std::unique_ptr<tarv_input_window> input_window;
+    // Owned by its toolkit window; nullptr without a display.
+    tarv_input_window* input_window = nullptr;
     std::unique_ptr<tarv_main_window> main_display;
     tarv_ansi_display* output_display = nullptr;
     tarv_game_connection connection;
@@ -102,7 +133,7 @@ public:
     int play_state() const override { return play_state_; }
     void set_play_state(int state) override { play_state_ = state; }
     void set_title(const char* title) override;
-    void clear_hint_buttons() override {}
+    void clear_hint_buttons() override { tarv_tag_host::clear_hint_buttons(); }
     void reset_panels_after_disconnect() override {}
     void show_disconnected_buttons() override {}
     void close_popup_windows() override {}
@@ -133,13 +164,67 @@ public:
     bool parse_native_font(const std::string& description, tarv_font_desc* out) override;
     void character_config_changed() override;
 
+    // tarv_input_host
+    bool keypad_walking() const override;
+    bool cmd_pushthrough() const override;
+    bool locking_scrollback_enable() const override;
+    bool is_following(tarv_display_ref display) const override;
+    void freeze_scrolling(tarv_display_ref display) override;
+    void unfreeze_scrolling(tarv_display_ref display) override;
+    void page_up(tarv_display_ref display) override;
+    void page_down(tarv_display_ref display) override;
+    void scroll_lines_up(tarv_display_ref display, int lines) override;
+    void scroll_lines_down(tarv_display_ref display, int lines) override;
+    bool has_selection(tarv_display_ref display) const override;
+    void clear_selection(tarv_display_ref display) override;
+    void toggle_feature(tarv_feature feature) override;
+    void popup_quick_toggle(int number) override { (void)number; }
+    void set_clipboard_data(const std::string& text) override { view_->set_clipboard_data(text); }
+    bool get_clipboard_data(std::string& text) override { return view_->get_clipboard_data(text); }
+
+    // tarv_command_host
+    void main_clear() override;
+    void main_debug_fill() override;
+    bool is_connected() override { return connection.is_connected(); }
+    void socket_connect(int port) override { connection.socket_connect(port); }
+    void disconnect_game(const char* message) override { connection.disconnect_game(message); }
+    void begin_client_message() override { connection.begin_client_message(); }
+    void send_ping() override { connection.send_ping(); }
+    bool password_mode() const override;
+    std::string history_listing() const override;
+    bool local_echo() const override;
+    bool cmd_separator() const override;
+    const char* launcher_version_text() const override;
+    void request_shutdown() override;
+    void clear_channels() override {}
+    void dispatch_tag(const char* name, const char* data, int length) override;
+
+    // tarv_tag_host
+    tarv_tag_settings tag_settings() const override;
+    void switch_character_config(const char* name) override;
+    void clear_password_mode() override;
+    void set_uuid(const char* text) override;
+    std::int64_t ping_stopwatch_ms() const override { return connection.ping_stopwatch_ms(); }
+    tarv_status_values& status_values() override { return status_values_; }
+    void redraw_status_display() override {}
+    void redraw_status_bar() override {}
+    void show_status_display(bool shown) override { (void)shown; }
+    void clear_status_display_enemy_flag() override {}
+    tarv_ansi_display& main_text_display() override;
+    tarv_ansi_display* output_target() const override { return output_display; }
+    void set_output_target(tarv_ansi_display* display) override { output_display = display; }
+
 private:
     void orderly_exit();
     void flush_partial_line();
     tarv_layout_input layout_input() const;
 
+    tarv_ansi_display* display_of(tarv_display_ref display) const;
+
     tarv_mw_view* view_;
     tarv_command_line* command_line_ = nullptr;
+    tarv_command_interpreter commands_{*this};
+    tarv_status_values status_values_;
     int play_state_ = NOT_PLAYING;
     bool display_changed_ = false;
 };

@@ -3,33 +3,55 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include <wx/clipbrd.h>
+#include <wx/dcclient.h>
 #include <wx/utils.h>
 
+#include "config/config.h"
+#include "draw/font_wx.h"
+#include "draw/images.h"
+#include "draw/theme.h"
+#include "input/line_edit_wx.h"
+#include "support/config_dir.h"
 #include "support/debug_log.h"
+#include "text/ansi_display_wx.h"
+#include "text/main_window.h"
 
 namespace {
 enum { ID_MAIN_TIMER = 112, ID_PING_TIMER = 113, ID_SAVE_TIMER = 114 };
 tarv_mw_frame* main_frame = nullptr;
 }  // namespace
 
-wxBEGIN_EVENT_TABLE(tarv_mw_frame, wxFrame)
+wxBEGIN_EVENT_TABLE(tarv_mw_frame, tarv_frame)
     EVT_TIMER(ID_MAIN_TIMER, tarv_mw_frame::on_main_timer)
     EVT_TIMER(ID_PING_TIMER, tarv_mw_frame::on_ping_timer)
     EVT_TIMER(ID_SAVE_TIMER, tarv_mw_frame::on_save_timer)
     EVT_CLOSE(tarv_mw_frame::on_close)
     EVT_SET_FOCUS(tarv_mw_frame::on_focus)
+    EVT_SIZE(tarv_mw_frame::on_size)
+    EVT_PAINT(tarv_mw_frame::on_paint)
     EVT_ERASE_BACKGROUND(tarv_mw_frame::on_erase)
 wxEND_EVENT_TABLE()
 
 tarv_mw_frame::tarv_mw_frame(const wxString& title, const wxPoint& position, const wxSize& size)
-    : wxFrame(nullptr, wxID_ANY, title, position, size, wxDEFAULT_FRAME_STYLE | wxCLIP_CHILDREN, "tarv frame " + title),
+    : tarv_frame(nullptr, wxID_ANY, title, position, size, wxDEFAULT_FRAME_STYLE | wxCLIP_CHILDREN),
       main_timer_(this, ID_MAIN_TIMER),
       ping_timer_(this, ID_PING_TIMER),
       save_timer_(this, ID_SAVE_TIMER)
 {
     main_frame = this;
     core_ = std::make_unique<tarv_mw>(this);
+
+    input_host_ = new tarv_input_window_wx(this, core_.get(), 0, 0, 100, 40);
+    core_->attach_input(&input_host_->core(), &input_host_->line_edit()->core());
+    display_host_ = new tarv_ansi_display_host(this, core_->main_display.get(), false);
+    core_->main_display->focus_to_command_line = [this] { return transfer_focus_main(display_host_) != 0; };
+
     SetBackgroundColour(*wxBLACK);
+    fonts_changed();
+    input_host_->line_edit()->SetFocus();
+    core_->layout_panels();
+    Refresh();
 
     mw_ready = 1;
     main_timer_.Start(20);
@@ -42,12 +64,34 @@ tarv_mw_frame::~tarv_mw_frame()
     main_timer_.Stop();
     ping_timer_.Stop();
     save_timer_.Stop();
+    // The panel windows go before the core objects they draw.
+    DestroyChildren();
     if (main_frame == this) main_frame = nullptr;
 }
 
 void tarv_mw_frame::on_main_timer(wxTimerEvent&)
 {
     core_->OnTimer();
+#ifdef TESSEL_TEST_SEAMS
+    write_test_display_seam();
+#endif
+}
+
+// Test builds mirror the main display as plain text into the configuration
+// directory, so end-to-end tests can see what the player sees.
+void tarv_mw_frame::write_test_display_seam()
+{
+    if (!core_->take_display_changed()) return;
+    const char* dir = tarv_client_get_config_directory();
+    if (!dir) return;
+    std::string path = std::string(dir) + "/test_display.txt";
+    std::string temporary = path + ".tmp";
+    if (FILE* f = std::fopen(temporary.c_str(), "wb")) {
+        std::string text = core_->display_text();
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+        std::rename(temporary.c_str(), path.c_str());
+    }
 }
 
 void tarv_mw_frame::on_ping_timer(wxTimerEvent&)
@@ -74,8 +118,24 @@ void tarv_mw_frame::on_focus(wxFocusEvent&)
     focus_input();
 }
 
+void tarv_mw_frame::on_size(wxSizeEvent&)
+{
+    core_->OnResize();
+}
+
+void tarv_mw_frame::on_paint(wxPaintEvent&)
+{
+    wxPaintDC dc(this);
+    const TConfig& config = TConfig::instance();
+    const wxSize size = GetClientSize();
+    background_.update(size.x, size.y, config.theme_bg_setting(), config.current_background_theme(), false);
+    background_painter_.paint(dc, size, background_, tarv_builtin_image(IMAGE_LOGO), config.current_layout(),
+                              wxString::FromUTF8(config.web_site_host()));
+}
+
 void tarv_mw_frame::focus_input()
 {
+    if (input_host_) input_host_->line_edit()->SetFocus();
 }
 
 void tarv_mw_frame::destroy_window()
@@ -98,6 +158,45 @@ void tarv_mw_frame::set_title(const char* title)
 void tarv_mw_frame::ring_bell()
 {
     wxBell();
+}
+
+void tarv_mw_frame::client_size(int* width, int* height) const
+{
+    GetClientSize(width, height);
+}
+
+void tarv_mw_frame::repaint()
+{
+    Refresh();
+}
+
+bool tarv_mw_frame::parse_native_font(const std::string& description, tarv_font_desc* out)
+{
+    return tarv_font_desc_from_native(wxString::FromUTF8(description), out ? out->point_size : 8, out);
+}
+
+void tarv_mw_frame::set_clipboard_data(const std::string& text)
+{
+    if (!wxTheClipboard->Open()) return;
+    wxTheClipboard->UsePrimarySelection(true);
+    wxTheClipboard->SetData(new wxTextDataObject(tarv_from_latin1(text)));
+    wxTheClipboard->Close();
+}
+
+bool tarv_mw_frame::get_clipboard_data(std::string& text)
+{
+    if (!wxTheClipboard->Open()) return false;
+    wxTheClipboard->UsePrimarySelection(true);
+    wxTextDataObject data;
+    bool ok = wxTheClipboard->IsSupported(wxDF_TEXT) && wxTheClipboard->GetData(data);
+    wxTheClipboard->Close();
+    if (ok) text = tarv_to_latin1(data.GetText());
+    return ok;
+}
+
+void tarv_mw_frame::fonts_changed()
+{
+    if (input_host_ && text_font) input_host_->line_edit()->set_input_font(*text_font);
 }
 
 int transfer_focus_main(wxWindow* window)

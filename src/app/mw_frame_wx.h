@@ -1,14 +1,20 @@
-// The main window's toolkit frame: timers, close requests, focus and paint.
+// The main window's toolkit frame: it builds the panels' windows around the
+// core's panels, forwards timers, size, close requests and focus to the core,
+// and paints the themed background in the gaps between panels.
 #pragma once
 
 #include <memory>
 
-#include <wx/frame.h>
 #include <wx/timer.h>
 
 #include "app/mw.h"
+#include "draw/embedded_window_wx.h"
+#include "draw/main_background.h"
 
-class tarv_mw_frame : public wxFrame, public tarv_mw_view {
+class tarv_ansi_display_host;
+class tarv_input_window_wx;
+
+class tarv_mw_frame : public tarv_frame, public tarv_mw_view {
 public:
     tarv_mw_frame(const wxString& title, const wxPoint& position, const wxSize& size);
     ~tarv_mw_frame() override;
@@ -21,6 +27,12 @@ public:
     void force_exit(int status) override;
     void set_title(const char* title) override;
     void ring_bell() override;
+    void client_size(int* width, int* height) const override;
+    void repaint() override;
+    bool parse_native_font(const std::string& description, tarv_font_desc* out) override;
+    void set_clipboard_data(const std::string& text) override;
+    bool get_clipboard_data(std::string& text) override;
+    void fonts_changed() override;
 
 private:
     void on_main_timer(wxTimerEvent&);
@@ -28,9 +40,16 @@ private:
     void on_save_timer(wxTimerEvent&);
     void on_close(wxCloseEvent& event);
     void on_focus(wxFocusEvent&);
+    void on_size(wxSizeEvent&);
+    void on_paint(wxPaintEvent&);
     void on_erase(wxEraseEvent&) {}
+    void write_test_display_seam();
 
     std::unique_ptr<tarv_mw> core_;
+    tarv_input_window_wx* input_host_ = nullptr;
+    tarv_ansi_display_host* display_host_ = nullptr;
+    tarv_background_cache background_;
+    tarv_main_background_painter background_painter_;
     wxTimer main_timer_;
     wxTimer ping_timer_;
     wxTimer save_timer_;
