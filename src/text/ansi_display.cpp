@@ -188,11 +188,23 @@ void tarv_ansi_display::process_ansi_text(const char* bytes, std::size_t length)
     const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes);
     const unsigned char* end = p + length;
     while (p < end) {
+        if (parser_state == 1 && *p >= 32 && *p <= 126) {
+            // Printable runs go to the work buffer in one copy.
+            const unsigned char* q = p;
+            const unsigned char* stop = std::min(end, p + (work_buffer_size - n));
+            while (q < stop && *q >= 32 && *q <= 126) ++q;
+            std::memcpy(work + n, p, static_cast<std::size_t>(q - p));
+            n += static_cast<int>(q - p);
+            p = q;
+            if (n == work_buffer_size) {
+                print_text(work, static_cast<std::size_t>(n));
+                n = 0;
+            }
+            continue;
+        }
         unsigned char c = *p++;
         if (parser_state == 1) {
-            if (c >= 32 && c <= 126) {
-                work[n++] = static_cast<char>(c);
-            } else if (c == 27) {
+            if (c == 27) {
                 if (n) print_text(work, static_cast<std::size_t>(n));
                 n = 0;
                 parser_state = 2;

@@ -28,6 +28,17 @@ constexpr std::size_t max_flashes = 32;
 constexpr int flash_tick_ms = 15;
 constexpr long long duration_limit = 1000000000;
 
+// Bytes that append_text copies unchanged.
+struct plain_byte_table {
+    bool v[256];
+    constexpr plain_byte_table() : v()
+    {
+        for (int c = 0; c < 128; ++c) v[c] = c != '\t' && c != '\n' && c != '\r';
+    }
+    bool operator[](unsigned char c) const { return v[c]; }
+};
+constexpr plain_byte_table plain_byte;
+
 tarv_text_ref sub_ref(const tarv_text_ref& ref, std::size_t start, std::size_t length)
 {
     tarv_text_ref r{};
@@ -218,8 +229,21 @@ void tarv_textctrl::append_text(const char* text, std::size_t length)
     char* out = store_.reserve(bound);
     int n = 0;
     int column = current_column;
-    for (std::size_t i = 0; i < length; ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
+    std::size_t i = 0;
+    while (i < length) {
+        // Runs of plain bytes are copied as they are.
+        std::size_t j = i;
+        while (j < length && plain_byte[static_cast<unsigned char>(text[j])]) ++j;
+        if (j > i) {
+            std::size_t room = static_cast<std::size_t>(max_append - n);
+            std::size_t take = std::min(j - i, room);
+            std::memcpy(out + n, text + i, take);
+            n += static_cast<int>(take);
+            column = static_cast<int>((static_cast<std::size_t>(column) + (j - i)) & 0x3fffffff);
+            i = j;
+            if (i >= length) break;
+        }
+        unsigned char c = static_cast<unsigned char>(text[i++]);
         if (c >= 0x80) {
             if (n < max_append) out[n++] = high_char_map[c - 0x80];
             ++column;
@@ -227,12 +251,9 @@ void tarv_textctrl::append_text(const char* text, std::size_t length)
             int spaces = 8 - column % 8;
             for (int k = 0; k < spaces && n < max_append; ++k) out[n++] = ' ';
             column += spaces;
-        } else if (c == '\n' || c == '\r') {
+        } else {  // newline or carriage return
             if (n < max_append) out[n++] = static_cast<char>(c);
             column = 0;
-        } else {
-            if (n < max_append) out[n++] = static_cast<char>(c);
-            ++column;
         }
         // Only the column modulo 8 matters; keep the counter from overflowing.
         if (column > (1 << 29)) column &= 7;

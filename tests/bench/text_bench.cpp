@@ -146,6 +146,21 @@ void BM_DebugFill(benchmark::State& state)
 }
 BENCHMARK(BM_DebugFill)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// Re-breaking 4 MB of held stream for a new width (a window resize).
+void BM_RewrapOnResize(benchmark::State& state)
+{
+    tarv_ansi_display d(&bench_font(), 0, 0, 880 + 20, 434);
+    feed(d, stream_4mb());
+    int flip = 0;
+    for (auto _ : state) {
+        d.set_size((flip ^= 1) ? 700 : 900, 434);
+        benchmark::DoNotOptimize(d.text.current_line);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(stream_4mb().size()));
+}
+BENCHMARK(BM_RewrapOnResize)->Unit(benchmark::kMillisecond);
+
 // One full repaint of an 880 x 430 text area full of coloured text.
 void BM_Repaint(benchmark::State& state)
 {
