@@ -4,6 +4,10 @@ server, with the CPU seconds it spends and its peak memory.
 
     xvfb-run -a python3 tests/bench/ingest_e2e.py build/tessel [megabytes]
 
+Measure a build without the test seam (-DTESSEL_TEST_SEAMS=OFF): with it, the
+client rewrites its whole display into a file on every tick that changed it,
+which is part of what it then spends.
+
 The clock starts when the server begins sending (after the identification
 line) and stops when the client shows it has read everything: either the
 client status line it sends after the closing "login" tag, or the marker
