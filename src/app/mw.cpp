@@ -257,6 +257,17 @@ void tarv_mw::select_history_set(int set)
     if (command_line_) command_line_->select_history_set(set);
 }
 
+void tarv_mw::reset_panels_after_disconnect()
+{
+    status_values_.reset_status_bar();
+    status_values_.reset_status_display();
+}
+
+void tarv_mw::show_disconnected_buttons()
+{
+    status_values_.directions_enabled = 0;
+}
+
 void tarv_mw::set_title(const char* title)
 {
     view_->set_title(title);

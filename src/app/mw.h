@@ -134,8 +134,8 @@ public:
     void set_play_state(int state) override { play_state_ = state; }
     void set_title(const char* title) override;
     void clear_hint_buttons() override { tarv_tag_host::clear_hint_buttons(); }
-    void reset_panels_after_disconnect() override {}
-    void show_disconnected_buttons() override {}
+    void reset_panels_after_disconnect() override;
+    void show_disconnected_buttons() override;
     void close_popup_windows() override {}
     void relayout_main_window() override { layout_panels(); }
     const char* game_host() override;

@@ -18,7 +18,7 @@ def free_closed_port():
 def find_window(pid, timeout=20.0):
     deadline = time.time() + timeout
     while time.time() < deadline:
-        out = subprocess.run(["xdotool", "search", "--pid", str(pid), "--name", "^Karthem$"],
+        out = subprocess.run(["xdotool", "search", "--all", "--pid", str(pid), "--name", "^Karthem$"],
                              capture_output=True, text=True).stdout.split()
         if out:
             return out[0]
