@@ -5,8 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export CCACHE_DIR=${CCACHE_DIR:-$PWD/.ccache}
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc)" --target tessel
+cmake -S . -B build-play -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_TESTS=OFF -DTESSEL_BENCH=OFF >/dev/null
+cmake --build build-play -j "$(nproc)" --target tessel
 
 demo=tests/e2e/demo_world.py
 if [ -f "$demo" ]; then
@@ -15,7 +15,7 @@ if [ -f "$demo" ]; then
   server=$!
   trap 'kill $server 2>/dev/null || true; rm -f "$port_file"' EXIT
   for _ in $(seq 100); do [ -s "$port_file" ] && break; sleep 0.1; done
-  ./build/tessel --host 127.0.0.1 --port "$(cat "$port_file")" "$@"
+  ./build-play/tessel --host 127.0.0.1 --port "$(cat "$port_file")" "$@"
 else
-  exec ./build/tessel "$@"
+  exec ./build-play/tessel "$@"
 fi

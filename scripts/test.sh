@@ -9,7 +9,7 @@ jobs=$(nproc)
 export CCACHE_DIR=${CCACHE_DIR:-$PWD/.ccache}
 
 echo "== main build"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_TEST_SEAMS=ON >/dev/null
 cmake --build build -j "$jobs"
 xvfb-run -a -s "-screen 0 1280x1024x24" \
   ctest --test-dir build --output-on-failure -j "$jobs" --timeout 300
