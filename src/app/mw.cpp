@@ -5,6 +5,7 @@
 #include "connection/client_status.h"
 #include "draw/embedded_window.h"
 #include "draw/font.h"
+#include "draw/theme.h"
 #include "input/command_line.h"
 #include "input/input_window.h"
 #include "support/debug_log.h"
@@ -355,15 +356,40 @@ void tarv_mw::set_status_display_bars(bool hp, bool exp, bool enemy)
 
 void tarv_mw::apply_layout_mode()
 {
+    place_automap();
+    place_group_display();
     layout_panels();
     view_->repaint();
 }
 
 void tarv_mw::apply_theme_change(bool force_background)
 {
-    (void)force_background;
+    const TConfig& c = TConfig::instance();
+    switch_themes(c.current_theme(), c.current_background_theme());
+    if (force_background) view_->rebuild_background();
     layout_panels();
     view_->repaint();
+}
+
+void tarv_mw::place_automap()
+{
+    update_overlays();
+}
+
+void tarv_mw::place_group_display()
+{
+    update_overlays();
+}
+
+void tarv_mw::update_automap_visibility()
+{
+    update_overlays();
+}
+
+void tarv_mw::update_overlays()
+{
+    const TConfig& c = TConfig::instance();
+    main_display->set_overlay_state(play_state_ == PLAYING, c.automap_display() != 0, c.group_status_display() != 0);
 }
 
 bool tarv_mw::parse_native_font(const std::string& description, tarv_font_desc* out)
@@ -373,6 +399,10 @@ bool tarv_mw::parse_native_font(const std::string& description, tarv_font_desc* 
 
 void tarv_mw::character_config_changed()
 {
+    const TConfig& c = TConfig::instance();
+    switch_themes(c.current_theme(), c.current_background_theme());
+    main_display->set_scrollbar_enable(c.mw_scrollbar_enable() != 0);
+    update_overlays();
     layout_panels();
     view_->repaint();
 }
@@ -438,6 +468,13 @@ void tarv_mw::apply_text_font()
     main_display->set_display_font(text_font);
     view_->fonts_changed();
     layout_panels();
+}
+
+void tarv_mw::apply_button_fonts()
+{
+    // Button rows, status panels and tabs rebuild their labels as they land.
+    layout_panels();
+    view_->repaint();
 }
 
 // tarv_input_host
@@ -592,10 +629,11 @@ tarv_tag_settings tarv_mw::tag_settings() const
 
 void tarv_mw::switch_character_config(const char* name)
 {
+    // Re-ticks, re-themes and re-lays out through character_config_changed,
+    // then makes the process fonts follow the record.
     ::switch_character_config(name);
-    TConfig::instance().apply_font();
     apply_text_font();
-    character_config_changed();
+    apply_button_fonts();
 }
 
 void tarv_mw::clear_password_mode()

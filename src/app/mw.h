@@ -54,6 +54,8 @@ public:
     }
     // The fonts changed: the toolkit side passes them to its native controls.
     virtual void fonts_changed() {}
+    // Drops the cached background so the next paint generates it anew.
+    virtual void rebuild_background() {}
 };
 
 class tarv_mw : public tarv_connection_host,
@@ -98,6 +100,12 @@ public:
     void increase_map_size() override {}
     void decrease_map_size() override {}
     void apply_text_font();
+    void apply_button_fonts();
+    // Where the automap and the group display live for the layout mode;
+    // the panels themselves join later, the main display keeps their places.
+    void place_automap();
+    void place_group_display();
+    void update_automap_visibility() override;
 
     // Queues a client message for the next tick.
     void queue_pending_message(const char* text);
@@ -217,6 +225,7 @@ public:
 private:
     void orderly_exit();
     void flush_partial_line();
+    void update_overlays();
     tarv_layout_input layout_input() const;
 
     tarv_ansi_display* display_of(tarv_display_ref display) const;

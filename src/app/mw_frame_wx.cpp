@@ -199,6 +199,28 @@ void tarv_mw_frame::fonts_changed()
     if (input_host_ && text_font) input_host_->line_edit()->set_input_font(*text_font);
 }
 
+void tarv_mw_frame::rebuild_background()
+{
+    const TConfig& config = TConfig::instance();
+    const wxSize size = GetClientSize();
+    background_.update(size.x, size.y, config.theme_bg_setting(), config.current_background_theme(), true);
+    Refresh();
+}
+
+void show_dialog_centered(wxDialog* dialog, bool modal)
+{
+    if (!dialog || !main_frame) return;
+    const wxPoint origin = main_frame->GetPosition();
+    const wxSize outer = main_frame->GetSize();
+    const wxSize own = dialog->GetSize();
+    dialog->Move(origin.x + (outer.x - own.x) / 2, origin.y + (outer.y - own.y) / 2);
+    if (dialog->IsShown()) dialog->Hide();
+    if (modal)
+        dialog->ShowModal();
+    else
+        dialog->Show();
+}
+
 int transfer_focus_main(wxWindow* window)
 {
     if (!window) {

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include <wx/dialog.h>
 #include <wx/timer.h>
 
 #include "app/mw.h"
@@ -33,6 +34,7 @@ public:
     void set_clipboard_data(const std::string& text) override;
     bool get_clipboard_data(std::string& text) override;
     void fonts_changed() override;
+    void rebuild_background() override;
 
 private:
     void on_main_timer(wxTimerEvent&);
@@ -56,6 +58,9 @@ private:
 
     wxDECLARE_EVENT_TABLE();
 };
+
+// Centres a dialog over the main window and shows it (hidden first if shown).
+void show_dialog_centered(wxDialog* dialog, bool modal);
 
 // Gives the keyboard focus back to the command line after a click in a panel.
 int transfer_focus_main(wxWindow* window);
