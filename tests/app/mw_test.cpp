@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "app/startup.h"
+#include "config/config.h"
+#include "text/main_window.h"
 
 namespace {
 
@@ -16,6 +18,7 @@ public:
     MOCK_METHOD(void, force_exit, (int), (override));
     MOCK_METHOD(void, set_title, (const char*), (override));
     MOCK_METHOD(void, ring_bell, (), (override));
+    MOCK_METHOD(void, client_size, (int*, int*), (const, override));
 };
 
 struct MainWindowCore : testing::Test {
@@ -73,6 +76,53 @@ TEST_F(MainWindowCore, RefocusPendingIsServedOnce)
     mw.OnTimer();
     mw.OnTimer();
     EXPECT_EQ(refocus_pending, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The hub wiring: received bytes reach the main display, tags reach the
+// dispatcher, and the layout places the display.
+struct MainWindowHub : testing::Test {
+    testing::NiceMock<fake_view> view;
+    tarv_mw mw{&view};
+};
+
+TEST_F(MainWindowHub, ReceivedTextAndTagsReachTheirTargets)
+{
+    const char stream[] = "Hello;;there\x1b[32m green\x1b[0m\n;slogin;Aria\n;elogin;";
+    EXPECT_CALL(view, set_title(testing::StrEq("Karthem - Player Aria")));
+    mw.connection.demux().process_socket_data(stream, sizeof stream - 1, mw);
+    EXPECT_EQ(mw.display_text(), "Hello;there green\n\n");
+    EXPECT_EQ(mw.play_state(), PLAYING);
+    EXPECT_TRUE(mw.take_display_changed());
+    EXPECT_FALSE(mw.take_display_changed());
+}
+
+TEST_F(MainWindowHub, LayoutUsesTheWindowsClientSize)
+{
+    ON_CALL(view, client_size).WillByDefault([](int* w, int* h) {
+        *w = 700;
+        *h = 500;
+    });
+    TConfig& c = TConfig::instance();
+    c.setup_default_config(nullptr);
+    c.set_current_layout(0);
+    for (auto off : {&TConfig::set_automap_display, &TConfig::set_direction_button_enable,
+                     &TConfig::set_hint_button_enable, &TConfig::set_fkey_button_display, &TConfig::set_popup_display,
+                     &TConfig::set_status_bar, &TConfig::set_hpbar_enable, &TConfig::set_exp_display,
+                     &TConfig::set_enemy_hpbar_enable, &TConfig::set_channel_window_enable})
+        (c.*off)(0);
+    c.set_input_height(40);
+
+    mw.layout_panels();
+    // Nothing beside or below: the display fills the window above the
+    // 40-pixel command line.
+    EXPECT_EQ(mw.main_display->x(), 0);
+    EXPECT_EQ(mw.main_display->y(), 0);
+    EXPECT_EQ(mw.main_display->width(), 700);
+    EXPECT_EQ(mw.main_display->height(), 460);
 }
 
 }  // namespace
