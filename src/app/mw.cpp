@@ -22,6 +22,16 @@ tarv_mw::tarv_mw(tarv_mw_view* view) : connection(*this, *this), view_(view)
     mw_instance = this;
     main_display = std::make_unique<tarv_main_window>(text_font, 0, 0, 100, 100);
     output_display = main_display.get();
+    status_display = std::make_unique<tarv_status_display>(status_values_);
+    status_display->reset_values();
+    status_bar = std::make_unique<tarv_status_bar>(status_values_);
+    status_bar->Show(false);
+    status_bar->scroll_locked = [this] { return !main_display->is_following(); };
+    status_bar->unlock_scrollback = [this] { main_display->unfreeze_scrolling(); };
+    status_bar->sky_bar_enabled = [] { return TConfig::instance().sky_bar() != 0; };
+    main_display->on_follow_changed = [this] {
+        if (status_bar) status_bar->Refresh();
+    };
     TConfig::instance().set_view(this);
 }
 
@@ -191,6 +201,10 @@ void tarv_mw::layout_panels()
         if (place.visibility != tarv_visibility::keep) window.Show(place.visibility == tarv_visibility::show);
     };
     if (input_window) apply(*input_window, layout.input_window);
+    apply(*status_bar, layout.status_bar);
+    status_display->edge_flags = layout.status_edge_flags;
+    status_display->set_bars(layout.show_hp_bars, layout.show_exp, layout.show_enemy);
+    apply(*status_display, layout.status_display);
     apply(*main_display, layout.main_display);
     main_display->scroll_to_end();
 }
@@ -260,8 +274,8 @@ void tarv_mw::select_history_set(int set)
 
 void tarv_mw::reset_panels_after_disconnect()
 {
-    status_values_.reset_status_bar();
-    status_values_.reset_status_display();
+    status_bar->reset_values();
+    status_display->reset_values();
 }
 
 void tarv_mw::show_disconnected_buttons()
@@ -343,14 +357,16 @@ void tarv_mw::refresh_main_display_layout()
 void tarv_mw::show_panel(tarv_config_panel panel, bool shown)
 {
     if (panel == tarv_config_panel::main_scrollbar) main_display->set_scrollbar_enable(shown);
+    // The status bar appears only while playing; the login shows it.
+    if (panel == tarv_config_panel::status_bar && (play_state_ == PLAYING || !shown)) status_bar->Show(shown);
+    if (panel == tarv_config_panel::sky_bar) status_bar->sky_bar.Show(shown);
     layout_panels();
 }
 
 void tarv_mw::set_status_display_bars(bool hp, bool exp, bool enemy)
 {
-    (void)hp;
-    (void)exp;
-    (void)enemy;
+    status_display->set_bars(hp, exp, enemy);
+    status_display->Show(hp || exp || enemy);
     layout_panels();
 }
 
@@ -441,20 +457,17 @@ void tarv_mw::shrink_channel_window()
 
 void tarv_mw::increase_text_size()
 {
-    TConfig& c = TConfig::instance();
-    const tarv_text_size_step step = increase_text_size_step(c.default_font_size());
-    c.set_default_font_size(step.size);
-    if (!step.apply) return;
-    c.set_font_size(step.size);
-    text_font->SetPointSize(step.size);
-    main_display->scroll_to_end();
-    apply_text_font();
+    apply_text_size_step(increase_text_size_step(TConfig::instance().default_font_size()));
 }
 
 void tarv_mw::decrease_text_size()
 {
+    apply_text_size_step(decrease_text_size_step(TConfig::instance().default_font_size()));
+}
+
+void tarv_mw::apply_text_size_step(const tarv_text_size_step& step)
+{
     TConfig& c = TConfig::instance();
-    const tarv_text_size_step step = decrease_text_size_step(c.default_font_size());
     c.set_default_font_size(step.size);
     if (!step.apply) return;
     c.set_font_size(step.size);
@@ -649,4 +662,29 @@ void tarv_mw::set_uuid(const char* text)
 tarv_ansi_display& tarv_mw::main_text_display()
 {
     return *main_display;
+}
+
+void tarv_mw::redraw_status_display()
+{
+    status_display->Refresh();
+}
+
+void tarv_mw::redraw_status_bar()
+{
+    status_bar->Refresh();
+}
+
+void tarv_mw::show_status_display(bool shown)
+{
+    status_display->Show(shown);
+}
+
+void tarv_mw::clear_status_display_enemy_flag()
+{
+    status_display->set_bars(status_display->show_hp_bars != 0, status_display->show_exp != 0, false);
+}
+
+void tarv_mw::sky_state(const char* data)
+{
+    status_bar->update_sky_display(data);
 }

@@ -17,6 +17,7 @@
 #include "connection/stream_demux.h"
 #include "connection/tag_dispatch.h"
 #include "input/input_host.h"
+#include "panels/status_display.h"
 #include "support/text_buffer.h"
 
 class tarv_main_window;
@@ -118,6 +119,9 @@ public:
     // Owned by its toolkit window; nullptr without a display.
     tarv_input_window* input_window = nullptr;
     std::unique_ptr<tarv_main_window> main_display;
+    // The status panels' cores; their toolkit windows are the frame's.
+    std::unique_ptr<tarv_status_display> status_display;
+    std::unique_ptr<tarv_status_bar> status_bar;
     tarv_ansi_display* output_display = nullptr;
     tarv_game_connection connection;
 
@@ -214,10 +218,11 @@ public:
     void set_uuid(const char* text) override;
     std::int64_t ping_stopwatch_ms() const override { return connection.ping_stopwatch_ms(); }
     tarv_status_values& status_values() override { return status_values_; }
-    void redraw_status_display() override {}
-    void redraw_status_bar() override {}
-    void show_status_display(bool shown) override { (void)shown; }
-    void clear_status_display_enemy_flag() override {}
+    void redraw_status_display() override;
+    void redraw_status_bar() override;
+    void show_status_display(bool shown) override;
+    void clear_status_display_enemy_flag() override;
+    void sky_state(const char* data) override;
     tarv_ansi_display& main_text_display() override;
     tarv_ansi_display* output_target() const override { return output_display; }
     void set_output_target(tarv_ansi_display* display) override { output_display = display; }
@@ -226,6 +231,7 @@ private:
     void orderly_exit();
     void flush_partial_line();
     void update_overlays();
+    void apply_text_size_step(const tarv_text_size_step& step);
     tarv_layout_input layout_input() const;
 
     tarv_ansi_display* display_of(tarv_display_ref display) const;

@@ -46,6 +46,11 @@ tarv_mw_frame::tarv_mw_frame(const wxString& title, const wxPoint& position, con
     core_->attach_input(&input_host_->core(), &input_host_->line_edit()->core());
     display_host_ = new tarv_ansi_display_host(this, core_->main_display.get(), false);
     core_->main_display->focus_to_command_line = [this] { return transfer_focus_main(display_host_) != 0; };
+    // The status panels paint their cores; the sky bar lives inside the status bar.
+    new tarv_panel_host(this, core_->status_display.get(), false);
+    auto* status_bar_host = new tarv_panel_host(this, core_->status_bar.get(), false);
+    auto* sky_host = new tarv_panel_host(status_bar_host, &core_->status_bar->sky_bar, false);
+    sky_host->peer_set_tooltip(core_->status_bar->sky_bar.tooltip());
 
     SetBackgroundColour(*wxBLACK);
     fonts_changed();
