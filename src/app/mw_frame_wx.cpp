@@ -47,10 +47,18 @@ tarv_mw_frame::tarv_mw_frame(const wxString& title, const wxPoint& position, con
     display_host_ = new tarv_ansi_display_host(this, core_->main_display.get(), false);
     core_->main_display->focus_to_command_line = [this] { return transfer_focus_main(display_host_) != 0; };
     // The status panels paint their cores; the sky bar lives inside the status bar.
-    new tarv_panel_host(this, core_->status_display.get(), false);
+    auto* status_display_host = new tarv_panel_host(this, core_->status_display.get(), false);
     auto* status_bar_host = new tarv_panel_host(this, core_->status_bar.get(), false);
     auto* sky_host = new tarv_panel_host(status_bar_host, &core_->status_bar->sky_bar, false);
     sky_host->peer_set_tooltip(core_->status_bar->sky_bar.tooltip());
+    // A click in a status panel must not leave the keyboard there.
+    for (wxWindow* panel : {static_cast<wxWindow*>(status_display_host), static_cast<wxWindow*>(status_bar_host),
+                            static_cast<wxWindow*>(sky_host)}) {
+        panel->Bind(wxEVT_SET_FOCUS, [panel](wxFocusEvent& event) {
+            event.Skip();
+            transfer_focus_main(panel);
+        });
+    }
 
     SetBackgroundColour(*wxBLACK);
     fonts_changed();
