@@ -145,12 +145,6 @@ bool tarv_mw::on_close_request(bool can_veto)
     return true;
 }
 
-void tarv_mw::verify_program_exit()
-{
-    TARV_LOG(2, "tarv_mw::verify_program_exit()\n");
-    system_shutdown_handler(this);
-}
-
 void tarv_mw::queue_pending_message(const char* text)
 {
     pending_message.append(text);

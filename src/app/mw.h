@@ -27,6 +27,12 @@ class tarv_command_line;
 
 enum tarv_play_state { NOT_PLAYING = 0, CREATING_CHARACTER = 1, PLAYING = 2, LOGGED_OFF = 3 };
 
+// The questions asked before leaving a character stranded in the game.
+enum class tarv_exit_dialog { newbie_quit, save_quit, pgm_exit, newbie_disconnect, disconnect };
+// The dialogs' buttons by their role: OK is the affirmative one, No the
+// negative one (where there is one).
+enum class tarv_dialog_button { ok, no, cancel };
+
 // What the core asks of the toolkit window; the defaults serve tests.
 class tarv_mw_view {
 public:
@@ -57,6 +63,9 @@ public:
     virtual void fonts_changed() {}
     // Drops the cached background so the next paint generates it anew.
     virtual void rebuild_background() {}
+    // Shows one of the exit dialogs centred and modal; the button pressed
+    // comes back through tarv_mw::exit_dialog_choice.
+    virtual void show_exit_dialog(tarv_exit_dialog dialog) { (void)dialog; }
 };
 
 class tarv_mw : public tarv_connection_host,
@@ -77,7 +86,12 @@ public:
     void on_save_timer();
     // The window manager's close request; true when the window may close.
     bool on_close_request(bool can_veto);
+
+    // Exit, logoff and disconnect questions (exit_dialogs.cpp).
     void verify_program_exit();
+    void menu_file_save_and_quit();
+    void verify_disconnect();
+    void exit_dialog_choice(tarv_exit_dialog dialog, tarv_dialog_button button);
 
     // The command line's panel and core live in the toolkit's windows.
     void attach_input(tarv_input_window* window, tarv_command_line* command_line);

@@ -7,6 +7,7 @@
 #include <wx/dcclient.h>
 #include <wx/utils.h>
 
+#include "app/exit_dialogs_wx.h"
 #include "config/config.h"
 #include "draw/font_wx.h"
 #include "draw/images.h"
@@ -59,6 +60,10 @@ tarv_mw_frame::tarv_mw_frame(const wxString& title, const wxPoint& position, con
             transfer_focus_main(panel);
         });
     }
+
+    for (auto kind : {tarv_exit_dialog::newbie_quit, tarv_exit_dialog::save_quit, tarv_exit_dialog::pgm_exit,
+                      tarv_exit_dialog::newbie_disconnect, tarv_exit_dialog::disconnect})
+        exit_dialogs_[static_cast<int>(kind)] = new tarv_exit_dialog_wx(this, *core_, kind);
 
     SetBackgroundColour(*wxBLACK);
     fonts_changed();
@@ -218,6 +223,11 @@ void tarv_mw_frame::rebuild_background()
     const wxSize size = GetClientSize();
     background_.update(size.x, size.y, config.theme_bg_setting(), config.current_background_theme(), true);
     Refresh();
+}
+
+void tarv_mw_frame::show_exit_dialog(tarv_exit_dialog dialog)
+{
+    show_dialog_centered(exit_dialogs_[static_cast<int>(dialog)], true);
 }
 
 void show_dialog_centered(wxDialog* dialog, bool modal)

@@ -35,6 +35,7 @@ public:
     bool get_clipboard_data(std::string& text) override;
     void fonts_changed() override;
     void rebuild_background() override;
+    void show_exit_dialog(tarv_exit_dialog dialog) override;
 
 private:
     void on_main_timer(wxTimerEvent&);
@@ -50,6 +51,7 @@ private:
     std::unique_ptr<tarv_mw> core_;
     tarv_input_window_wx* input_host_ = nullptr;
     tarv_ansi_display_host* display_host_ = nullptr;
+    wxDialog* exit_dialogs_[5] = {};
     tarv_background_cache background_;
     tarv_main_background_painter background_painter_;
     wxTimer main_timer_;
