@@ -1,6 +1,6 @@
 #include "connection/client_status.h"
 #include "connection/game_connection.h"
-#include "../net/log_capture.h"
+#include "common/log_capture.h"
 #include "../net/loopback.h"
 #include "recording_sink.h"
 #include "support/text_buffer.h"
@@ -21,7 +21,6 @@
 namespace {
 
 using loopback::listener;
-using loopback::log_capture;
 using loopback::tls_server_context;
 using ::testing::ElementsAreArray;
 using strings = std::vector<std::string>;
@@ -129,7 +128,7 @@ TEST(OutgoingBuffer, PartialWriteLeavesTheRestInOrderAtTheFront)
 
 TEST(OutgoingBuffer, OverflowIsCutAndLogged)
 {
-    log_capture log(2);
+    LogCapture log(2);
     tarv_outgoing_buffer b;
     std::string pending(9900, 'p'), more(200, 'm');
     b.append(pending.data(), 9900);
@@ -143,7 +142,7 @@ TEST(OutgoingBuffer, OverflowIsCutAndLogged)
 
 TEST_F(GameConnection, SendLineEndsEveryLineWithOneLineFeedAndNeverCutsOne)
 {
-    log_capture log(2);
+    LogCapture log(2);
     tarv_game_connection c(host, sink);
     c.send_line("look");
     c.send_line("");
@@ -424,7 +423,7 @@ TEST_F(GameConnection, EmptyIdentityGivesTwoBlanks)
 
 TEST_F(GameConnection, SocketFoundClosedAfterBeingSeenIsAnAbnormalFailure)
 {
-    log_capture log(1);
+    LogCapture log(1);
     scripted_server server;
     server.start();
     host.port = server.port();

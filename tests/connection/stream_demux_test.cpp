@@ -1,5 +1,5 @@
 #include "connection/stream_demux.h"
-#include "../net/log_capture.h"
+#include "common/log_capture.h"
 #include "recording_sink.h"
 
 #include <gmock/gmock.h>
@@ -10,7 +10,6 @@
 
 namespace {
 
-using loopback::log_capture;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using strings = std::vector<std::string>;
@@ -61,7 +60,7 @@ TEST(StreamDemux, ByteSequences)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        log_capture log(2);
+        LogCapture log(2);
         tarv_stream_demux d;
         recording_sink sink;
         feed(d, c.input, sink);
@@ -76,7 +75,7 @@ TEST(StreamDemux, ByteSequences)
 
 TEST(StreamDemux, StraySemicolonLogShowsAtMost5998BytesOfTheBlock)
 {
-    log_capture log(2);
+    LogCapture log(2);
     tarv_stream_demux d;
     recording_sink sink;
     const std::string block = ";x" + std::string(7000, 'b');
@@ -86,7 +85,7 @@ TEST(StreamDemux, StraySemicolonLogShowsAtMost5998BytesOfTheBlock)
 
 TEST(StreamDemux, WarningsAreLevelTwo)
 {
-    log_capture log(1);
+    LogCapture log(1);
     tarv_stream_demux d;
     recording_sink sink;
     feed(d, ";sx;1;ey;;sa;1;sb;2;eb;;q;e;", sink);
@@ -182,7 +181,7 @@ std::string name_of(int n)
 TEST(StreamDemux, NamesUpTo63CharactersAreAccepted)
 {
     const std::string n63 = name_of(63);
-    log_capture log(2);
+    LogCapture log(2);
     tarv_stream_demux d;
     recording_sink sink;
     feed(d, ";s" + n63 + ";v;e" + n63 + ";;t" + n63 + ";", sink);
@@ -206,7 +205,7 @@ TEST(StreamDemux, The64thNameCharacterAbandonsTheTag)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.kind);
-        log_capture log(2);
+        LogCapture log(2);
         tarv_stream_demux d;
         recording_sink sink;
         feed(d, c.input, sink);
@@ -219,7 +218,7 @@ TEST(StreamDemux, The64thNameCharacterAbandonsTheTag)
 TEST(StreamDemux, DataUpTo14999BytesIsDispatched)
 {
     const std::string data(14999, 'd');
-    log_capture log(2);
+    LogCapture log(2);
     tarv_stream_demux d;
     recording_sink sink;
     feed(d, ";sbig;" + data.substr(0, 7000), sink);
@@ -231,7 +230,7 @@ TEST(StreamDemux, DataUpTo14999BytesIsDispatched)
 
 TEST(StreamDemux, The15000thDataByteDiscardsTheTag)
 {
-    log_capture log(2);
+    LogCapture log(2);
     tarv_stream_demux d;
     recording_sink sink;
     // Carriage returns do not count toward the limit.
@@ -248,7 +247,7 @@ TEST(StreamDemux, The15000thDataByteDiscardsTheTag)
 TEST(StreamDemux, ConnectResetKeepsTheOpenTagButClientMessageAbandonsIt)
 {
     {
-        log_capture log(2);
+        LogCapture log(2);
         tarv_stream_demux d;
         recording_sink sink;
         feed(d, ";shp;12", sink);
@@ -259,7 +258,7 @@ TEST(StreamDemux, ConnectResetKeepsTheOpenTagButClientMessageAbandonsIt)
         EXPECT_EQ(log.text(), "");
     }
     {
-        log_capture log(2);
+        LogCapture log(2);
         tarv_stream_demux d;
         recording_sink sink;
         feed(d, ";shp;12", sink);
@@ -270,7 +269,7 @@ TEST(StreamDemux, ConnectResetKeepsTheOpenTagButClientMessageAbandonsIt)
     }
     {
         // A reset in the middle of an end tag's name leaves it behind.
-        log_capture log(2);
+        LogCapture log(2);
         tarv_stream_demux d;
         recording_sink sink;
         feed(d, ";sx;1;ex", sink);

@@ -1,7 +1,7 @@
 // The tagged data dispatcher against a recording host with real text
 // displays, and the status values it parses the small payloads into.
 #include "connection/tag_dispatch.h"
-#include "../net/log_capture.h"
+#include "common/log_capture.h"
 #include "../text/text_test_util.h"
 #include "text/ansi_display.h"
 
@@ -15,7 +15,6 @@
 
 namespace {
 
-using loopback::log_capture;
 using strings = std::vector<std::string>;
 
 const char* const no_handler = "Warning in tarv_mw::process_tagged_data(), no handler for tag '";
@@ -223,7 +222,7 @@ TEST(TagDispatch, EachNameReachesItsHandler)
     };
     for (const route_case& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " / " + c.data);
-        log_capture log(2);
+        LogCapture log(2);
         tag_host host;
         host.tag(c.name, c.data);
         EXPECT_EQ(host.calls, c.calls);
@@ -234,7 +233,7 @@ TEST(TagDispatch, EachNameReachesItsHandler)
 
 TEST(TagDispatch, UnknownTagWarningIsATraceOfLevelTwo)
 {
-    log_capture log(1);
+    LogCapture log(1);
     tag_host host;
     host.tag("zork", "");
     EXPECT_FALSE(log.contains("zork"));
@@ -246,7 +245,7 @@ TEST(TagDispatch, PanelsNotYetBuiltLogTheTagAtLevelThree)
                            "chdiv", "chudiv", "config", "skystate", "bf2", "b7"};
     for (const char* name : names) {
         SCOPED_TRACE(name);
-        log_capture log(3);
+        LogCapture log(3);
         tag_host host;
         host.defaults = true;
         host.settings.system_audio_enable = true;
@@ -269,7 +268,7 @@ TEST(TagDispatch, SoundOnlyWhileSystemSoundIsOn)
 
 TEST(TagDispatch, NullTextsCountAsEmpty)
 {
-    log_capture log(2);
+    LogCapture log(2);
     tag_host host;
     process_tagged_data(host, "login", nullptr, 5);
     EXPECT_EQ(host.state, 2);
@@ -354,7 +353,7 @@ TEST(TagDispatch, DirsSwitchButtonsAndDecodeTheExitMask)
     };
     for (const dirs_case& c : cases) {
         SCOPED_TRACE(c.data);
-        log_capture log(2);
+        LogCapture log(2);
         tag_host host;
         host.values.directions_enabled = 1;
         host.values.exit_mask = 5;
@@ -555,7 +554,7 @@ TEST(TagDispatch, EventWordsOtherThanColorflashMustMatchExactly)
 {
     for (const char* data : {"tspong ", "TSPONG", "newcreate now", "Logoff", "", "tsp"}) {
         SCOPED_TRACE(data);
-        log_capture log(2);
+        LogCapture log(2);
         tag_host host;
         host.tag("event", data);
         EXPECT_TRUE(host.calls.empty());
@@ -679,7 +678,7 @@ TEST(TagDispatch, ADivertClosedTheWrongWayDoesNotLeaveThePopupFrozen)
 
 TEST(TagDispatch, StrayUndivertLeavesTheMainDisplayAlone)
 {
-    log_capture log(2);
+    LogCapture log(2);
     tag_host host;
     feed(host.main, "line one\nline two\n");
     host.tag("undivert", "");

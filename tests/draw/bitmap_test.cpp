@@ -50,7 +50,7 @@ TEST(Bitmap, NewSurfaceIsOpaqueAndCopiesAreDeep)
 
 TEST(Bitmap, AbsurdSizesGiveAnInvalidSurfaceNotACrash)
 {
-    DrawLogCapture log(2);
+    LogCapture log(2);
     const std::pair<int, int> sizes[] = {{100000, 10}, {10, 40000}, {20000, 20000}, {2147483647, 2147483647}};
     for (auto [w, h] : sizes) {
         tarv_bitmap b(w, h);
@@ -350,7 +350,7 @@ TEST(Bitmap, PolygonsFillEvenOddUnderTheirOutline)
 
 TEST(Bitmap, PolygonPointCountLimits)
 {
-    DrawLogCapture log(1);
+    LogCapture log(1);
     const tarv_point two[] = {{0, 0}, {3, 3}};
     tarv_bitmap b = cleared(20, 20);
     b.DrawPolygon(2, two, 0, 0, ink, ink);
@@ -571,7 +571,7 @@ TEST(Bitmap, StringsAdvanceByGlyphWidthAndSkipMissingGlyphs)
 
 TEST(Bitmap, PrimitivesOnAnEmptiedSurfaceLogAndDrawNothing)
 {
-    DrawLogCapture log(2);
+    LogCapture log(2);
     tarv_bitmap src(2, 2);
     tarv_bitmap gone(2, 2);
     tarv_bitmap taker(std::move(gone));

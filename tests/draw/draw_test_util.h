@@ -3,16 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "common/log_capture.h"
 #include "draw/bitmap.h"
-#include "support/debug_log.h"
 
 // One character per pixel, looked up in the legend; '?' for any other colour.
 inline std::vector<std::string> picture(const tarv_bitmap& b, const std::map<char, tarv_color>& legend)
@@ -38,43 +34,5 @@ inline tarv_bitmap cleared(int w, int h, tarv_color c = color_black)
     return b;
 }
 
-// Sends the debug log to a private file for one test and restores the level.
-class DrawLogCapture {
-public:
-    explicit DrawLogCapture(int level = 2) : saved_level_(tarv_debug_level)
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tessel-draw-XXXXXX").string();
-        if (mkdtemp(pattern.data())) dir_ = pattern;
-        path_ = dir_ + "/debug.log";
-        reset();
-        tarv_debug_level = level;
-        tarv_client_set_debug_logfile_name(path_.c_str());
-    }
-    ~DrawLogCapture()
-    {
-        reset();
-        tarv_debug_level = saved_level_;
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-    DrawLogCapture(const DrawLogCapture&) = delete;
-    DrawLogCapture& operator=(const DrawLogCapture&) = delete;
-
-    std::string text() const
-    {
-        std::ifstream in(path_, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
-private:
-    static void reset()
-    {
-        if (tarv_client_debug_logfile_is_open())
-            tarv_client_debug_logfile_close();
-        else
-            tarv_client_set_debug_logfile_name(nullptr);
-    }
-    int saved_level_;
-    std::string dir_;
-    std::string path_;
-};
+// The panel tests still use the old name.
+using DrawLogCapture = LogCapture;

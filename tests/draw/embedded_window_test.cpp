@@ -152,7 +152,7 @@ TEST(AnimationList, EachWindowOnceUntilItAsksToLeave)
 
 TEST(AnimationList, BaseCallbackLogsAndLeaves)
 {
-    DrawLogCapture log(1);
+    LogCapture log(1);
     struct plain : tarv_embedded_window {
         using tarv_embedded_window::tarv_embedded_window;
         void update_content(bool) override {}

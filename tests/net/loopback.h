@@ -2,8 +2,6 @@
 // made in memory. Header-only so the connection tests can share it.
 #pragma once
 
-#include "log_capture.h"
-
 #include <openssl/ec.h>
 #include <openssl/err.h>
 #include <openssl/evp.h>

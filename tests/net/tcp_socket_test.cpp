@@ -1,5 +1,6 @@
 #include "net/net_error.h"
 #include "net/tcp_socket.h"
+#include "common/log_capture.h"
 #include "loopback.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,6 @@
 namespace {
 
 using loopback::listener;
-using loopback::log_capture;
 using loopback::tls_server_context;
 
 class TcpSocket : public ::testing::Test {
@@ -284,7 +284,7 @@ TEST_F(TcpSocket, TlsRoundTripThroughNonblockingConnect)
 // timeout.
 TEST_F(TcpSocket, SilentServerCannotHoldTheHandshakePastTheLimit)
 {
-    log_capture log(1);
+    LogCapture log(1);
     listener server([](int fd) {
         loopback::read_all(fd, 3000);
         close(fd);
@@ -300,7 +300,7 @@ TEST_F(TcpSocket, SilentServerCannotHoldTheHandshakePastTheLimit)
 
 TEST_F(TcpSocket, ServerThatIsNotTlsFailsTheHandshake)
 {
-    log_capture log(1);
+    LogCapture log(1);
     listener server([](int fd) {
         loopback::write_all(fd, "Welcome to plain text!\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n");
         loopback::read_all(fd, 500);
@@ -316,7 +316,7 @@ TEST_F(TcpSocket, ServerThatIsNotTlsFailsTheHandshake)
 
 TEST_F(TcpSocket, SslSwitchOnlyWhileUnconnected)
 {
-    log_capture log(1);
+    LogCapture log(1);
     tarv_tcp_socket s;
     EXPECT_EQ(s.enable_ssl(), 1);
     EXPECT_EQ(s.enable_ssl(), 1);  // already on: logged, unchanged
@@ -328,7 +328,7 @@ TEST_F(TcpSocket, SslSwitchOnlyWhileUnconnected)
 
 TEST_F(TcpSocket, DestroyingAnOpenSocketLogsAndCloses)
 {
-    log_capture log(1);
+    LogCapture log(1);
     listener server([](int fd) {
         loopback::read_all(fd, 2000);
         close(fd);

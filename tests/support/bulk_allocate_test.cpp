@@ -1,6 +1,6 @@
 #include "support/bulk_allocate.h"
 
-#include "log_capture.h"
+#include "common/log_capture.h"
 
 #include <gtest/gtest.h>
 

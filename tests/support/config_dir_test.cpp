@@ -2,7 +2,7 @@
 
 #include "support/text_buffer.h"
 
-#include "log_capture.h"
+#include "common/log_capture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "support/debug_log.h"
 
-#include "log_capture.h"
+#include "common/log_capture.h"
 
 #include <gtest/gtest.h>
 

@@ -94,7 +94,7 @@ TEST_F(AnsiTest, SingleParameterCodesSetColourAndAttribute)
 
 TEST_F(AnsiTest, SemicolonEndsTheSequenceAndTheRestIsText)
 {
-    TextLogCapture log;
+    LogCapture log(2);
     feed("\x1b[1;31mx");
     EXPECT_EQ(colored_chunks(d.text), (runs_t{{"31mx", 0xa0a0a0}}));
     EXPECT_TRUE(log.contains("process_ansi_code(2) - ignoring unhandled code 59.\n"));
@@ -102,7 +102,7 @@ TEST_F(AnsiTest, SemicolonEndsTheSequenceAndTheRestIsText)
 
 TEST_F(AnsiTest, UnsupportedValuesAreLoggedAndBounded)
 {
-    TextLogCapture log;
+    LogCapture log(2);
     feed("\x1b[30m\x1b[40m\x1b[99999999999999999999m\x1b(x");
     EXPECT_TRUE(log.contains("error in tarv_ansi_display::process_ansi_code() - bad value '48'.\n"));
     EXPECT_TRUE(log.contains("error in tarv_ansi_display::process_ansi_code() - bad value '64'.\n"));
@@ -194,7 +194,7 @@ TEST_F(AnsiTest, APaletteChangeOnlyAffectsTextAfterTheNextStyleChange)
 
 TEST_F(AnsiTest, UnknownPaletteNumberKeepsThePalette)
 {
-    TextLogCapture log;
+    LogCapture log(2);
     EXPECT_EQ(tarv_select_palette(1), 1);
     EXPECT_EQ(tarv_select_palette(7), 0);
     EXPECT_EQ(current_palette, &tarv_palettes[1]);
@@ -214,7 +214,7 @@ TEST_F(AnsiTest, RunsCloseOnColourOrAttributeButNotOnCodeAlone)
 
 TEST_F(AnsiTest, FlushOfAnEmptyPendingRunOnlyLogs)
 {
-    TextLogCapture log;
+    LogCapture log(2);
     d.rerender_flush();
     EXPECT_TRUE(log.contains("tarv_ansi_display - rerender_flush() - temp space was empty, WTF?\n"));
     EXPECT_EQ(d.render_run_count(), 0u);
@@ -238,7 +238,7 @@ TEST_F(AnsiTest, SuspendedTextGoesOnlyToTheRenderListAndIsReplayedOnResume)
 
 TEST_F(AnsiTest, ResumeWithoutSuspendOnlyLogs)
 {
-    TextLogCapture log;
+    LogCapture log(2);
     feed("x");
     d.resume_updates();
     EXPECT_TRUE(log.contains("Error in tarv_ansi_display::resume_updates(), updates were not suspended?\n"));

@@ -28,7 +28,7 @@ protected:
 
 TEST(HexColorTest, ReadsSixHexDigits)
 {
-    TextLogCapture log;
+    LogCapture log(2);
     struct hex_case {
         const char* text;
         tarv_color color;
@@ -124,7 +124,7 @@ TEST_F(FlashTest, TheBackgroundAlwaysGetsBackToItsBase)
 
 TEST_F(FlashTest, BadPayloadsChangeNothingOrKeepTheGoodSteps)
 {
-    TextLogCapture log;
+    LogCapture log(2);
     for (const char* payload : {"ff0000 000000 x", "ff0000 000000 5x", "ff0000", "", "   "}) {
         t.parse_colorflash(payload);
         EXPECT_FALSE(t.flash_running()) << payload;
@@ -144,7 +144,7 @@ TEST_F(FlashTest, BadPayloadsChangeNothingOrKeepTheGoodSteps)
 
 TEST_F(FlashTest, HugeDurationsAndFloodsStayBounded)
 {
-    TextLogCapture log;
+    LogCapture log(2);
     t.parse_colorflash("ff0000 000000 99999999999999999999 00ff00 99999999999999999999");
     EXPECT_GT(t.flash_remaining, 0);
     for (int i = 0; i < 40; ++i) t.parse_colorflash("ff0000 000000 1000");

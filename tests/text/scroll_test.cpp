@@ -234,7 +234,7 @@ TEST_F(ScrollTest, RepaintDrawsFromTheBottomUpWithAMarginUnderTheAnchorLine)
     EXPECT_EQ(surface.GetPixel(9, 3), color_black);
 
     t.text.line_height = 0;
-    TextLogCapture log;
+    LogCapture log(2);
     t.text.repaint_internal(surface);
     EXPECT_EQ(surface.GetPixel(1, 24), color_black);
     EXPECT_TRUE(log.contains("Error in tarv_textctrl::repaint_internal(), font height 0.\n"));

@@ -4,19 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "common/log_capture.h"
 #include "draw/bitmap.h"
 #include "draw/embedded_window.h"
 #include "draw/font.h"
-#include "support/debug_log.h"
 #include "text/textctrl.h"
 
 // Every printable glyph `width` x `height`, fully inked except the blank, with
@@ -44,45 +40,3 @@ public:
 };
 
 inline std::string repeat(char c, int n) { return std::string(static_cast<std::size_t>(n), c); }
-
-// Sends the debug log to a private file for one test and restores the level.
-class TextLogCapture {
-public:
-    explicit TextLogCapture(int level = 2) : saved_level_(tarv_debug_level)
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tessel-text-XXXXXX").string();
-        if (mkdtemp(pattern.data())) dir_ = pattern;
-        path_ = dir_ + "/debug.log";
-        reset();
-        tarv_debug_level = level;
-        tarv_client_set_debug_logfile_name(path_.c_str());
-    }
-    ~TextLogCapture()
-    {
-        reset();
-        tarv_debug_level = saved_level_;
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-    TextLogCapture(const TextLogCapture&) = delete;
-    TextLogCapture& operator=(const TextLogCapture&) = delete;
-
-    std::string text() const
-    {
-        std::ifstream in(path_, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    bool contains(const std::string& s) const { return text().find(s) != std::string::npos; }
-
-private:
-    static void reset()
-    {
-        if (tarv_client_debug_logfile_is_open())
-            tarv_client_debug_logfile_close();
-        else
-            tarv_client_set_debug_logfile_name(nullptr);
-    }
-    int saved_level_;
-    std::string dir_;
-    std::string path_;
-};
