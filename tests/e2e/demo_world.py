@@ -82,6 +82,8 @@ ROOMS = {
                "in the dark, and something small scratches behind the casks.",
                {"up": "square"}),
 }
+INDOORS = {"chapel", "belfry", "cellar"}
+GAME_MINUTES_PER_SECOND = 4  # a game day passes in six real minutes
 START_ROOM = "square"
 RAT_ROOM = "cellar"
 RAT_NAME = "a cellar rat"
@@ -402,6 +404,15 @@ class Session:
         self.send(tag("hp", f"{self.hp} {self.hp_max} {self.mana} {self.mana_max} "
                             f"{self.move} {self.move_max}"))
 
+    def sky_tag(self):
+        """Outdoors the sky shows; the game clock runs from the real one."""
+        minute = int(time.time() * GAME_MINUTES_PER_SECOND) % 1440
+        outdoors = "0" if self.room in INDOORS else "1"
+        hour = minute // 60
+        when = ("Night" if hour < 5 or hour >= 21 else "Dawn" if hour < 7 else "Morning" if hour < 12
+                else "Afternoon" if hour < 18 else "Evening")
+        return tag("skystate", f"{outdoors}{outdoors}0 1 {minute} {when}")
+
     def xpp_tag(self):
         return tag("xpp", str(self.xp))
 
@@ -416,7 +427,7 @@ class Session:
             lines.append(f"{YELLOW}A cellar rat sniffs around for crumbs; it looks harmless.{RESET}")
         for other in self.world.others_in(self.room, self):
             lines.append(f"{WHITE}{other.name} is here.{RESET}")
-        self.send(tag("dirs", dirs_data(exits)))
+        self.send(tag("dirs", dirs_data(exits)), self.sky_tag())
         self.update_hints()
         self.say("\r\n" + "\r\n".join(lines))
 
