@@ -19,6 +19,53 @@ inline void put_rgb(std::uint8_t* p, const tarv_color& c)
     p[2] = static_cast<std::uint8_t>(c.blue);
 }
 
+inline void fill_row(std::uint8_t* p, int count, const tarv_color& c)
+{
+    for (int i = 0; i < count; ++i, p += 4) put_rgb(p, c);
+}
+
+// Puts the corners in order; false when the rectangle misses the surface.
+inline bool order_corners(int& x1, int& y1, int& x2, int& y2, int width, int height)
+{
+    if (x1 > x2) std::swap(x1, x2);
+    if (y1 > y2) std::swap(y1, y2);
+    return !(x2 < 0 || y2 < 0 || x1 >= width || y1 >= height);
+}
+
+inline void clamp_corners(int& x1, int& y1, int& x2, int& y2, int width, int height)
+{
+    x1 = std::max(x1, 0);
+    y1 = std::max(y1, 0);
+    x2 = std::min(x2, width - 1);
+    y2 = std::min(y2, height - 1);
+}
+
+// A colour stepped in 1/256ths over the unclipped span of a gradient
+// rectangle. Each band steps before it is drawn, so neither end colour is
+// reached exactly, and clipping does not advance the walk.
+class gradient_walk {
+public:
+    gradient_walk(const tarv_color& from, const tarv_color& to, i64 span)
+    {
+        const i64 a[3] = {from.red, from.green, from.blue};
+        const i64 b[3] = {to.red, to.green, to.blue};
+        for (int c = 0; c < 3; ++c) {
+            acc_[c] = a[c] * 256;
+            step_[c] = (b[c] * 256 - a[c] * 256) / span;
+        }
+    }
+    tarv_color next()
+    {
+        for (int c = 0; c < 3; ++c) acc_[c] += step_[c];
+        return {static_cast<std::int32_t>(acc_[0] >> 8), static_cast<std::int32_t>(acc_[1] >> 8),
+                static_cast<std::int32_t>(acc_[2] >> 8)};
+    }
+
+private:
+    i64 acc_[3];
+    i64 step_[3];
+};
+
 // Floor division for a positive divisor.
 inline i64 floor_div(__int128 a, i64 b)
 {
@@ -322,17 +369,9 @@ void tarv_bitmap::DrawFilledRectangle(int x1, int y1, int x2, int y2, const tarv
         TARV_LOG(2, "Error in tarv_bitmap::DrawFilledRectangle(), pixel data failed?\n");
         return;
     }
-    if (x1 > x2) std::swap(x1, x2);
-    if (y1 > y2) std::swap(y1, y2);
-    if (x2 < 0 || y2 < 0 || x1 >= width_ || y1 >= height_) return;
-    x1 = std::max(x1, 0);
-    y1 = std::max(y1, 0);
-    x2 = std::min(x2, width_ - 1);
-    y2 = std::min(y2, height_ - 1);
-    for (int y = y1; y <= y2; ++y) {
-        std::uint8_t* p = pixel(x1, y);
-        for (int x = x1; x <= x2; ++x, p += 4) put_rgb(p, color);
-    }
+    if (!order_corners(x1, y1, x2, y2, width_, height_)) return;
+    clamp_corners(x1, y1, x2, y2, width_, height_);
+    for (int y = y1; y <= y2; ++y) fill_row(pixel(x1, y), x2 - x1 + 1, color);
 }
 
 void tarv_bitmap::DrawXGradientRectangle(int x1, int y1, int x2, int y2, const tarv_color& left, const tarv_color& right)
@@ -341,33 +380,12 @@ void tarv_bitmap::DrawXGradientRectangle(int x1, int y1, int x2, int y2, const t
         TARV_LOG(2, "Error in tarv_bitmap::DrawXGradientRectangle(), pixel data failed?\n");
         return;
     }
-    if (x1 > x2) std::swap(x1, x2);
-    if (y1 > y2) std::swap(y1, y2);
-    if (x2 < 0 || y2 < 0 || x1 >= width_ || y1 >= height_) return;
-    i64 span = static_cast<i64>(x2) - x1 + 2;
-    const i64 from[3] = {left.red, left.green, left.blue};
-    const i64 to[3] = {right.red, right.green, right.blue};
-    i64 acc[3], step[3];
-    for (int c = 0; c < 3; ++c) {
-        acc[c] = from[c] * 256;
-        step[c] = (to[c] * 256 - from[c] * 256) / span;
-    }
-    x1 = std::max(x1, 0);
-    y1 = std::max(y1, 0);
-    x2 = std::min(x2, width_ - 1);
-    y2 = std::min(y2, height_ - 1);
+    if (!order_corners(x1, y1, x2, y2, width_, height_)) return;
+    gradient_walk walk(left, right, static_cast<i64>(x2) - x1 + 2);
+    clamp_corners(x1, y1, x2, y2, width_, height_);
     for (int x = x1; x <= x2; ++x) {
-        std::uint8_t rgb[3];
-        for (int c = 0; c < 3; ++c) {
-            acc[c] += step[c];
-            rgb[c] = static_cast<std::uint8_t>(acc[c] >> 8);
-        }
-        for (int y = y1; y <= y2; ++y) {
-            std::uint8_t* p = pixel(x, y);
-            p[0] = rgb[0];
-            p[1] = rgb[1];
-            p[2] = rgb[2];
-        }
+        tarv_color column = walk.next();
+        for (int y = y1; y <= y2; ++y) put_rgb(pixel(x, y), column);
     }
 }
 
@@ -377,30 +395,10 @@ void tarv_bitmap::DrawYGradientRectangle(int x1, int y1, int x2, int y2, const t
         TARV_LOG(2, "Error in tarv_bitmap::DrawYGradientRectangle(), pixel data failed?\n");
         return;
     }
-    if (x1 > x2) std::swap(x1, x2);
-    if (y1 > y2) std::swap(y1, y2);
-    if (x2 < 0 || y2 < 0 || x1 >= width_ || y1 >= height_) return;
-    i64 span = static_cast<i64>(y2) - y1 + 2;
-    const i64 from[3] = {top.red, top.green, top.blue};
-    const i64 to[3] = {bottom.red, bottom.green, bottom.blue};
-    i64 acc[3], step[3];
-    for (int c = 0; c < 3; ++c) {
-        acc[c] = from[c] * 256;
-        step[c] = (to[c] * 256 - from[c] * 256) / span;
-    }
-    x1 = std::max(x1, 0);
-    y1 = std::max(y1, 0);
-    x2 = std::min(x2, width_ - 1);
-    y2 = std::min(y2, height_ - 1);
-    for (int y = y1; y <= y2; ++y) {
-        tarv_color row;
-        for (int c = 0; c < 3; ++c) acc[c] += step[c];
-        row.red = static_cast<std::int32_t>(acc[0] >> 8);
-        row.green = static_cast<std::int32_t>(acc[1] >> 8);
-        row.blue = static_cast<std::int32_t>(acc[2] >> 8);
-        std::uint8_t* p = pixel(x1, y);
-        for (int x = x1; x <= x2; ++x, p += 4) put_rgb(p, row);
-    }
+    if (!order_corners(x1, y1, x2, y2, width_, height_)) return;
+    gradient_walk walk(top, bottom, static_cast<i64>(y2) - y1 + 2);
+    clamp_corners(x1, y1, x2, y2, width_, height_);
+    for (int y = y1; y <= y2; ++y) fill_row(pixel(x1, y), x2 - x1 + 1, walk.next());
 }
 
 void tarv_bitmap::DrawFilledCircle(int cx, int cy, int radius, const tarv_color& color)
