@@ -159,15 +159,24 @@ void no_popup(tarv_tag_host& host)
     main.refresh_display();
 }
 
-void divert(tarv_tag_host& host, const char* data)
+// Sends the output to the named popup; null (and the player told) when there
+// is no such popup.
+tarv_ansi_display* output_to_popup(tarv_tag_host& host, const char* name)
 {
-    tarv_ansi_display* popup = host.find_popup_display(data);
+    tarv_ansi_display* popup = host.find_popup_display(name);
     if (!popup) {
         no_popup(host);
-        return;
+        return nullptr;
     }
     release_output(host, popup);
     host.set_output_target(popup);
+    return popup;
+}
+
+void divert(tarv_tag_host& host, const char* data)
+{
+    tarv_ansi_display* popup = output_to_popup(host, data);
+    if (!popup) return;
     popup->suspend_updates();
     popup->clear_display();
 }
@@ -184,16 +193,7 @@ void undivert(tarv_tag_host& host, const char*)
     host.set_output_target(&host.main_text_display());
 }
 
-void append(tarv_tag_host& host, const char* data)
-{
-    tarv_ansi_display* popup = host.find_popup_display(data);
-    if (!popup) {
-        no_popup(host);
-        return;
-    }
-    release_output(host, popup);
-    host.set_output_target(popup);
-}
+void append(tarv_tag_host& host, const char* data) { output_to_popup(host, data); }
 
 void unappend(tarv_tag_host& host, const char*)
 {
