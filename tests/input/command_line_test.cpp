@@ -21,13 +21,7 @@ tarv_key_event ctrl_alt(int code) { return {code, true, false, true, false}; }
 
 // Host state and command line text before the key.
 struct setup {
-    int state = 0;
-    bool walking = true;
-    bool pushthrough = false;
-    bool locking = false;
-    bool main_following = true;
-    bool channel_following = true;
-    bool main_selection = false;
+    host_state host = {};
     const char* text = "hello";
     long sel_from = 0;  // a selection when sel_from != sel_to
     long sel_to = 0;
@@ -48,27 +42,27 @@ const key_case key_cases[] = {
     // Keypad walking.
     {"keypad 8 walks north", key(tarv_key::NUMPAD_UP), true, {"cmd:north:1"}, nullptr, {}},
     {"walking unfreezes a scrolled-back view first", key(tarv_key::NUMPAD_UP), true,
-     {"unfreeze:main", "cmd:north:1"}, nullptr, {.main_following = false}},
+     {"unfreeze:main", "cmd:north:1"}, nullptr, {.host = {.main_following = false}}},
     {"keypad 5 scans", key(tarv_key::NUMPAD_BEGIN), true, {"cmd:scan -ts:1"}, nullptr, {}},
     {"keypad + walks up", key(tarv_key::NUMPAD_ADD), true, {"cmd:up:1"}, nullptr, {}},
     {"Shift stops walking", shift(tarv_key::NUMPAD_UP), false, {}, nullptr, {}},
-    {"walking off passes keypad keys on", key(tarv_key::NUMPAD_UP), false, {}, nullptr, {.walking = false}},
+    {"walking off passes keypad keys on", key(tarv_key::NUMPAD_UP), false, {}, nullptr, {.host = {.walking = false}}},
     {"keypad digit with NumLock on does not walk", key('8'), false, {}, nullptr, {}},
     {"Ctrl+keypad + is a text size step, not a walk", ctrl(tarv_key::NUMPAD_ADD), true, {"text+"}, nullptr, {}},
 
     // Escape.
     {"Escape while scrolled back only unfreezes", key(tarv_key::ESCAPE), true, {"unfreeze:main"}, nullptr,
-     {.main_following = false}},
+     {.host = {.main_following = false}}},
     {"Escape with both displays following erases the line", key(tarv_key::ESCAPE), true,
      {"clear_sel:main", "clear_sel:channel"}, "", {}},
     {"Escape with the channel scrolled back unfreezes it", key(tarv_key::ESCAPE), true, {"unfreeze:channel"},
-     nullptr, {.channel_following = false}},
+     nullptr, {.host = {.channel_following = false}}},
 
     // Enter.
     {"Enter sends the line", key(tarv_key::RETURN), true, {"cmd:hello:1"}, "", {}},
     {"Enter while scrolled back unfreezes, then sends", key(tarv_key::RETURN), true,
-     {"unfreeze:main", "cmd:hello:1"}, "", {.main_following = false}},
-    {"keypad Enter sends", key(tarv_key::NUMPAD_ENTER), true, {"cmd:hello:1"}, "", {.walking = false}},
+     {"unfreeze:main", "cmd:hello:1"}, "", {.host = {.main_following = false}}},
+    {"keypad Enter sends", key(tarv_key::NUMPAD_ENTER), true, {"cmd:hello:1"}, "", {.host = {.walking = false}}},
     {"Ctrl+Enter goes to the control", ctrl(tarv_key::RETURN), false, {}, nullptr, {}},
 
     // Scrolling keys.
@@ -78,30 +72,30 @@ const key_case key_cases[] = {
     {"Page Down", key(tarv_key::PAGEDOWN), true, {"freeze:main", "page_down:main"}, nullptr, {}},
 
     // Function-key aliases.
-    {"F1 while playing", key(tarv_key::F1), true, {"cmd:f01:0"}, nullptr, {.state = playing}},
-    {"Ctrl+F1", ctrl(tarv_key::F1), true, {"cmd:cf01:0"}, nullptr, {.state = playing}},
-    {"Shift+F12", shift(tarv_key::F12), true, {"cmd:sf12:0"}, nullptr, {.state = playing}},
-    {"Meta counts as Ctrl", meta(tarv_key::F1 + 2), true, {"cmd:cf03:0"}, nullptr, {.state = playing}},
-    {"Ctrl wins over Alt", ctrl_alt(tarv_key::F1 + 4), true, {"cmd:cf05:0"}, nullptr, {.state = playing}},
-    {"Alt+F2 goes to the control", alt(tarv_key::F1 + 1), false, {}, nullptr, {.state = playing}},
+    {"F1 while playing", key(tarv_key::F1), true, {"cmd:f01:0"}, nullptr, {.host = {.state = playing}}},
+    {"Ctrl+F1", ctrl(tarv_key::F1), true, {"cmd:cf01:0"}, nullptr, {.host = {.state = playing}}},
+    {"Shift+F12", shift(tarv_key::F12), true, {"cmd:sf12:0"}, nullptr, {.host = {.state = playing}}},
+    {"Meta counts as Ctrl", meta(tarv_key::F1 + 2), true, {"cmd:cf03:0"}, nullptr, {.host = {.state = playing}}},
+    {"Ctrl wins over Alt", ctrl_alt(tarv_key::F1 + 4), true, {"cmd:cf05:0"}, nullptr, {.host = {.state = playing}}},
+    {"Alt+F2 goes to the control", alt(tarv_key::F1 + 1), false, {}, nullptr, {.host = {.state = playing}}},
     {"F1 while not logged in goes to the control", key(tarv_key::F1), false, {}, nullptr, {}},
     {"alias then unfreeze", key(tarv_key::F1 + 9), true, {"cmd:f10:0", "unfreeze:main"}, nullptr,
-     {.state = playing, .main_following = false}},
+     {.host = {.state = playing, .main_following = false}}},
 
     // Any other key.
     {"typing while scrolled back jumps to the end", key('A'), false, {"unfreeze:main"}, nullptr,
-     {.main_following = false}},
+     {.host = {.main_following = false}}},
     {"with locking scrollback typing leaves the view", key('A'), false, {}, nullptr,
-     {.locking = true, .main_following = false}},
-    {"Shift alone is not typing", key(tarv_key::SHIFT), false, {}, nullptr, {.main_following = false}},
-    {"Ctrl alone is not typing", ctrl(tarv_key::CONTROL), false, {}, nullptr, {.main_following = false}},
+     {.host = {.locking = true, .main_following = false}}},
+    {"Shift alone is not typing", key(tarv_key::SHIFT), false, {}, nullptr, {.host = {.main_following = false}}},
+    {"Ctrl alone is not typing", ctrl(tarv_key::CONTROL), false, {}, nullptr, {.host = {.main_following = false}}},
     {"Ctrl+A is the control's", ctrl('A'), false, {}, nullptr, {}},
 
     // Ctrl table.
     {"Ctrl+C with nothing selected breaks", ctrl('C'), true, {"send:3", "unfreeze:main"}, "", {}},
     {"lower-case code is the same key", ctrl('c'), true, {"send:3", "unfreeze:main"}, "", {}},
     {"Ctrl+C with a game display selection clears it", ctrl('C'), true, {"clear_sel:main"}, "",
-     {.main_selection = true}},
+     {.host = {.main_selection = true}}},
     {"Ctrl+C with a line selection copies it", ctrl('C'), true, {"copy:ell"}, nullptr,
      {.sel_from = 1, .sel_to = 4}},
     {"Ctrl+D breaks", ctrl('D'), true, {"send:3", "unfreeze:main"}, "", {}},
@@ -110,9 +104,9 @@ const key_case key_cases[] = {
     {"Ctrl+M toggles the automap", ctrl('M'), true, {"toggle:automap_display"}, nullptr, {}},
     {"Ctrl+P toggles the HP bar", ctrl('P'), true, {"toggle:hpbar_enable"}, nullptr, {}},
     {"Ctrl+Q unfreezes the main display first", ctrl('Q'), true, {"unfreeze:main"}, nullptr,
-     {.main_following = false, .channel_following = false}},
+     {.host = {.main_following = false, .channel_following = false}}},
     {"Ctrl+Q then the channel display", ctrl('Q'), true, {"unfreeze:channel"}, nullptr,
-     {.channel_following = false}},
+     {.host = {.channel_following = false}}},
     {"Ctrl+Q with both following", ctrl('Q'), true, {}, nullptr, {}},
     {"Ctrl+S freezes", ctrl('S'), true, {"freeze:main"}, nullptr, {}},
     {"Ctrl+Z freezes", ctrl('Z'), true, {"freeze:main"}, nullptr, {}},
@@ -128,23 +122,23 @@ const key_case key_cases[] = {
     {"Ctrl+Shift+[", ctrl_shift('['), true, {"input-"}, nullptr, {}},
     {"Ctrl+Shift+]", ctrl_shift(']'), true, {"input+"}, nullptr, {}},
     {"Ctrl+{ as reported by some layouts", ctrl('{'), true, {"input-"}, nullptr, {}},
-    {"Ctrl+3 while playing opens popup 3", ctrl('3'), true, {"popup:3"}, nullptr, {.state = playing}},
-    {"Ctrl+0 while playing opens popup 10", ctrl('0'), true, {"popup:10"}, nullptr, {.state = playing}},
+    {"Ctrl+3 while playing opens popup 3", ctrl('3'), true, {"popup:3"}, nullptr, {.host = {.state = playing}}},
+    {"Ctrl+0 while playing opens popup 10", ctrl('0'), true, {"popup:10"}, nullptr, {.host = {.state = playing}}},
     {"Ctrl+3 while not logged in does nothing", ctrl('3'), true, {}, nullptr, {}},
     {"Ctrl+Shift+1", ctrl_shift('1'), true, {"toggle:automap_display"}, nullptr, {}},
     {"Ctrl+Shift+2", ctrl_shift('2'), true, {"toggle:group_status_display"}, nullptr, {}},
     {"Ctrl+Shift+3", ctrl_shift('3'), true, {"toggle:hpbar_enable"}, nullptr, {}},
     {"Ctrl+Shift+4", ctrl_shift('4'), true, {"toggle:enemy_hpbar_enable"}, nullptr, {}},
     {"Ctrl+Shift+5", ctrl_shift('5'), true, {"toggle:exp_display"}, nullptr, {}},
-    {"Ctrl+Shift+6 does nothing", ctrl_shift('6'), true, {}, nullptr, {.state = playing}},
+    {"Ctrl+Shift+6 does nothing", ctrl_shift('6'), true, {}, nullptr, {.host = {.state = playing}}},
     {"Ctrl+Shift+7", ctrl_shift('7'), true, {"toggle:fkey_button_display"}, nullptr, {}},
     {"Ctrl+Shift+8", ctrl_shift('8'), true, {"toggle:popup_display"}, nullptr, {}},
     {"Ctrl+Shift+9", ctrl_shift('9'), true, {"toggle:mw_scrollbar_enable"}, nullptr, {}},
-    {"Ctrl+Shift+0 does nothing", ctrl_shift('0'), true, {}, nullptr, {.state = playing}},
+    {"Ctrl+Shift+0 does nothing", ctrl_shift('0'), true, {}, nullptr, {.host = {.state = playing}}},
 
     // Whole text selected, as after a pushed-through line.
     {"Home puts the caret at the start", key(tarv_key::HOME), true, {}, nullptr,
-     {.pushthrough = true, .sel_from = 0, .sel_to = 5}},
+     {.host = {.pushthrough = true}, .sel_from = 0, .sel_to = 5}},
     {"Home without push-through is the control's", key(tarv_key::HOME), false, {}, nullptr,
      {.sel_from = 0, .sel_to = 5}},
 };
@@ -158,13 +152,7 @@ TEST_P(KeyTable, DecidesTheAction)
     const key_case& c = GetParam();
     fake_edit edit;
     recording_host host;
-    host.state = c.before.state;
-    host.walking = c.before.walking;
-    host.pushthrough = c.before.pushthrough;
-    host.locking = c.before.locking;
-    host.main_following = c.before.main_following;
-    host.channel_following = c.before.channel_following;
-    host.main_selection = c.before.main_selection;
+    static_cast<host_state&>(host) = c.before.host;
     edit.set_value(c.before.text);
     if (c.before.sel_from != c.before.sel_to) edit.set_selection(c.before.sel_from, c.before.sel_to);
     tarv_command_line line(edit, &host);

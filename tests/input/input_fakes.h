@@ -69,8 +69,8 @@ private:
     long clamp(long p) const { return std::max(0L, std::min(p, size())); }
 };
 
-class recording_host : public tarv_input_host {
-public:
+// What the host answers when asked; tests set it up before a key.
+struct host_state {
     int state = 0;
     bool walking = true;
     bool pushthrough = false;
@@ -79,6 +79,10 @@ public:
     bool channel_following = true;
     bool main_selection = false;
     bool channel_selection = false;
+};
+
+class recording_host : public tarv_input_host, public host_state {
+public:
     std::string clipboard;
     bool clipboard_ok = true;
     std::vector<std::string> calls;
