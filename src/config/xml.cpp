@@ -25,6 +25,19 @@ void xml_warn(const char* format, ...) {
     tarv_debug_log_flagged(line.c_str(), LOG_CLASS_ERROR, xml_module_id);
 }
 
+// Refuses, with a warning naming the caller, a missing or empty buffer.
+bool dest_usable(const char* dest, int size, const char* where) {
+    if (!dest) {
+        xml_warn("Error in tarv_xml_reader::%s, NULL dest?", where);
+        return false;
+    }
+    if (size <= 0) {
+        xml_warn("Error in tarv_xml_reader::%s, dest is too small?", where);
+        return false;
+    }
+    return true;
+}
+
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 bool is_line_end(char c) { return c == 0 || c == '\n' || c == '\r'; }
 
@@ -117,14 +130,7 @@ int tarv_xml_reader::check_xml_header_string(const char* line) {
 }
 
 int tarv_xml_reader::read_block(char* dest, int size, block_kind kind) {
-    if (!dest) {
-        xml_warn("Error in tarv_xml_reader::read_block(), NULL dest?");
-        return 0;
-    }
-    if (size <= 0) {
-        xml_warn("Error in tarv_xml_reader::read_block(), dest is too small?");
-        return 0;
-    }
+    if (!dest_usable(dest, size, "read_block()")) return 0;
     int n = 0;
     int c;
     for (;;) {
@@ -200,14 +206,7 @@ void tarv_xml_reader::unread_closing_bracket() {
 }
 
 int tarv_xml_reader::read_tag(char* dest, int size) {
-    if (!dest) {
-        xml_warn("Error in tarv_xml_reader::read_tag(), NULL dest?");
-        return 0;
-    }
-    if (size <= 0) {
-        xml_warn("Error in tarv_xml_reader::read_tag(), dest is too small?");
-        return 0;
-    }
+    if (!dest_usable(dest, size, "read_tag()")) return 0;
     if (!skip_to_open_bracket(false)) return 0;
     if (!read_block(dest, size, block_kind::tag)) return 0;
     if (dest[0] == '/') {
@@ -219,14 +218,7 @@ int tarv_xml_reader::read_tag(char* dest, int size) {
 }
 
 int tarv_xml_reader::read_data(char* dest, int size) {
-    if (!dest) {
-        xml_warn("Error in tarv_xml_reader::read_data(char[]), NULL dest?");
-        return 0;
-    }
-    if (size <= 0) {
-        xml_warn("Error in tarv_xml_reader::read_data(char[]), dest is too small?");
-        return 0;
-    }
+    if (!dest_usable(dest, size, "read_data(char[])")) return 0;
     if (!read_block(dest, size, block_kind::value)) {
         unread_closing_bracket();
         return 0;

@@ -287,11 +287,13 @@ TEST_F(XmlTest, BadArguments) {
     EXPECT_EQ(r.read_tag(nullptr, 10), 0);
     EXPECT_EQ(r.read_tag(tag, 0), 0);
     EXPECT_EQ(r.read_data(nullptr, 10), 0);
+    EXPECT_EQ(r.read_data(tag, -1), 0);
     EXPECT_EQ(r.read_data(static_cast<int*>(nullptr)), 0);
     std::string log = log_text();
     for (const char* line : {"Error in tarv_xml_reader::read_tag(), NULL dest?",
                              "Error in tarv_xml_reader::read_tag(), dest is too small?",
                              "Error in tarv_xml_reader::read_data(char[]), NULL dest?",
+                             "Error in tarv_xml_reader::read_data(char[]), dest is too small?",
                              "Error in tarv_xml_reader::read_data(int), NULL dest?"})
         EXPECT_NE(log.find(line), std::string::npos) << line;
     EXPECT_EQ(r.read_tag(tag, sizeof tag), 1);  // still at the start
