@@ -333,11 +333,6 @@ void tarv_mw::demux_block_end()
 
 // tarv_config_view
 
-void tarv_mw::set_menu_check(int menu_id, bool checked)
-{
-    view_->set_menu_check(menu_id, checked);
-}
-
 void tarv_mw::repaint()
 {
     view_->repaint();
@@ -409,12 +404,8 @@ bool tarv_mw::parse_native_font(const std::string& description, tarv_font_desc* 
 
 void tarv_mw::character_config_changed()
 {
-    const TConfig& c = TConfig::instance();
-    switch_themes(c.current_theme(), c.current_background_theme());
-    main_display->set_scrollbar_enable(c.mw_scrollbar_enable() != 0);
-    update_overlays();
-    layout_panels();
-    view_->repaint();
+    resync_theme_menus();
+    resync_menus();
 }
 
 // Size steps.
@@ -558,7 +549,7 @@ void tarv_mw::toggle_feature(tarv_feature feature)
 {
     TConfig& c = TConfig::instance();
     switch (feature) {
-    case tarv_feature::automap_display: c.set_automap_display(!c.automap_display()); break;
+    case tarv_feature::automap_display: toggle_automap(); break;
     case tarv_feature::group_status_display: c.set_group_status_display(c.group_status_display() ? 0 : 1); break;
     case tarv_feature::hpbar_enable: c.set_hpbar_enable(!c.hpbar_enable()); break;
     case tarv_feature::enemy_hpbar_enable: c.set_enemy_hpbar_enable(!c.enemy_hpbar_enable()); break;

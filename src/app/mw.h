@@ -6,11 +6,13 @@
 // everything here runs without a display.
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 
 #include "app/commands.h"
 #include "app/layout.h"
+#include "app/menus.h"
 #include "config/config_view.h"
 #include "connection/game_connection.h"
 #include "connection/status_values.h"
@@ -46,6 +48,16 @@ public:
     virtual void client_size(int* width, int* height) const { *width = 984; *height = 728; }
     virtual void repaint() {}
     virtual void set_menu_check(int menu_id, bool checked) { (void)menu_id; (void)checked; }
+    virtual void enable_menu_item(int menu_id, bool enabled) { (void)menu_id; (void)enabled; }
+    // The toolkit's font dialog started with initial; false when cancelled.
+    // native is the chosen font's description as the configuration stores it.
+    virtual bool choose_font(const tarv_font_desc& initial, tarv_font_desc* chosen, std::string* native)
+    {
+        (void)initial;
+        (void)chosen;
+        (void)native;
+        return false;
+    }
     virtual bool parse_native_font(const std::string& description, tarv_font_desc* out)
     {
         (void)description;
@@ -121,6 +133,19 @@ public:
     void place_automap();
     void place_group_display();
     void update_automap_visibility() override;
+
+    // The menu bar (menus.cpp). build_menus ticks every item from the
+    // configuration once the toolkit's bar exists; menu_command runs one
+    // item's command and is false for an unknown or disabled id.
+    void build_menus();
+    bool menu_command(int id);
+    void resync_menus();
+    void resync_theme_menus();
+    void update_map_menu();
+    void set_automap_display(bool on);
+    void toggle_automap();
+    void enable_menu_item(int menu_id, bool enabled);
+    const tarv_menu_ticks& menu_ticks() const { return menu_ticks_; }
 
     // Queues a client message for the next tick.
     void queue_pending_message(const char* text);
@@ -247,6 +272,16 @@ private:
     void update_overlays();
     void apply_text_size_step(const tarv_text_size_step& step);
     tarv_layout_input layout_input() const;
+    void tick_radio(int first_item, int count, int item);
+    void tick_menus_from_config();
+    void tick_theme_menus();
+    void menu_not_available(int id, const char* what);
+    void print_client_lines(std::initializer_list<const char*> lines);
+    void choose_font_colors(int id);
+    void change_text_font();
+    void change_button_font();
+    void use_default_preferences();
+    void set_map_size(int size);
 
     tarv_ansi_display* display_of(tarv_display_ref display) const;
 
@@ -256,6 +291,7 @@ private:
     tarv_status_values status_values_;
     int play_state_ = NOT_PLAYING;
     bool display_changed_ = false;
+    tarv_menu_ticks menu_ticks_;
 };
 
 extern tarv_mw* mw_instance;
