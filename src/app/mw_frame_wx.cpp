@@ -8,6 +8,7 @@
 #include <wx/utils.h>
 
 #include "app/exit_dialogs_wx.h"
+#include "app/menus_wx.h"
 #include "config/config.h"
 #include "draw/font_wx.h"
 #include "draw/images.h"
@@ -32,6 +33,7 @@ wxBEGIN_EVENT_TABLE(tarv_mw_frame, tarv_frame)
     EVT_SIZE(tarv_mw_frame::on_size)
     EVT_PAINT(tarv_mw_frame::on_paint)
     EVT_ERASE_BACKGROUND(tarv_mw_frame::on_erase)
+    EVT_MENU_RANGE(1, tarv_menu_id_limit - 1, tarv_mw_frame::on_menu)
 wxEND_EVENT_TABLE()
 
 tarv_mw_frame::tarv_mw_frame(const wxString& title, const wxPoint& position, const wxSize& size)
@@ -64,6 +66,9 @@ tarv_mw_frame::tarv_mw_frame(const wxString& title, const wxPoint& position, con
     for (auto kind : {tarv_exit_dialog::newbie_quit, tarv_exit_dialog::save_quit, tarv_exit_dialog::pgm_exit,
                       tarv_exit_dialog::newbie_disconnect, tarv_exit_dialog::disconnect})
         exit_dialogs_[static_cast<int>(kind)] = new tarv_exit_dialog_wx(this, *core_, kind);
+
+    SetMenuBar(tarv_create_menu_bar());
+    core_->build_menus();
 
     SetBackgroundColour(*wxBLACK);
     fonts_changed();
@@ -228,6 +233,26 @@ void tarv_mw_frame::rebuild_background()
 void tarv_mw_frame::show_exit_dialog(tarv_exit_dialog dialog)
 {
     show_dialog_centered(exit_dialogs_[static_cast<int>(dialog)], true);
+}
+
+void tarv_mw_frame::on_menu(wxCommandEvent& event)
+{
+    core_->menu_command(event.GetId());
+}
+
+void tarv_mw_frame::set_menu_check(int menu_id, bool checked)
+{
+    tarv_menu_bar_check(GetMenuBar(), menu_id, checked);
+}
+
+void tarv_mw_frame::enable_menu_item(int menu_id, bool enabled)
+{
+    tarv_menu_bar_enable(GetMenuBar(), menu_id, enabled);
+}
+
+bool tarv_mw_frame::choose_font(const tarv_font_desc& initial, tarv_font_desc* chosen, std::string* native)
+{
+    return tarv_font_dialog(this, initial, chosen, native);
 }
 
 void show_dialog_centered(wxDialog* dialog, bool modal)

@@ -36,6 +36,9 @@ public:
     void fonts_changed() override;
     void rebuild_background() override;
     void show_exit_dialog(tarv_exit_dialog dialog) override;
+    void set_menu_check(int menu_id, bool checked) override;
+    void enable_menu_item(int menu_id, bool enabled) override;
+    bool choose_font(const tarv_font_desc& initial, tarv_font_desc* chosen, std::string* native) override;
 
 private:
     void on_main_timer(wxTimerEvent&);
@@ -46,6 +49,7 @@ private:
     void on_size(wxSizeEvent&);
     void on_paint(wxPaintEvent&);
     void on_erase(wxEraseEvent&) {}
+    void on_menu(wxCommandEvent& event);
     void write_test_display_seam();
 
     std::unique_ptr<tarv_mw> core_;
