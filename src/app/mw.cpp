@@ -32,6 +32,10 @@ tarv_mw::tarv_mw(tarv_mw_view* view) : connection(*this, *this), view_(view)
     main_display->on_follow_changed = [this] {
         if (status_bar) status_bar->Refresh();
     };
+    direction_buttons = std::make_unique<tarv_direction_buttons>(button_actions());
+    hint_buttons = std::make_unique<tarv_hint_buttons>(button_actions());
+    fkey_manager = std::make_unique<tarv_fkey_manager>(button_actions());
+    direction_buttons->setup_labels();
     TConfig::instance().set_view(this);
 }
 
@@ -200,7 +204,36 @@ void tarv_mw::layout_panels()
     status_display->set_bars(layout.show_hp_bars, layout.show_exp, layout.show_enemy);
     apply(*status_display, layout.status_display);
     apply(*main_display, layout.main_display);
+    auto apply_group = [](tarv_transparent_window& group, const tarv_layout_place& place) {
+        if (place.placed) group.set_rect(place.rect.x, place.rect.y, place.rect.width, place.rect.height);
+        if (place.visibility != tarv_visibility::keep) group.set_shown(place.visibility == tarv_visibility::show);
+    };
+    apply_group(*direction_buttons, layout.direction_buttons);
+    apply_group(*hint_buttons, layout.hint_buttons);
+    apply_group(*fkey_manager, layout.fkey_manager);
     main_display->scroll_to_end();
+}
+
+void tarv_mw::redraw_button_groups()
+{
+    direction_buttons->redraw_all();
+    hint_buttons->redraw_all();
+    fkey_manager->redraw_all();
+}
+
+tarv_button_actions tarv_mw::button_actions()
+{
+    tarv_button_actions actions;
+    actions.send_command = [this](const char* command, bool echo) { process_command(command, echo); };
+    // The keyboard goes back to the command line now and again on the next
+    // tick, in case the toolkit moves it to the clicked window afterwards.
+    actions.after_click = [this] {
+        main_display->unfreeze_scrolling();
+        view_->focus_input();
+        refocus_pending = 1;
+    };
+    actions.playing = [this] { return play_state_ == PLAYING; };
+    return actions;
 }
 
 bool tarv_mw::OnResize()
@@ -268,6 +301,7 @@ void tarv_mw::select_history_set(int set)
 
 void tarv_mw::reset_panels_after_disconnect()
 {
+    fkey_manager->set_active(false);
     status_bar->reset_values();
     status_display->reset_values();
 }
@@ -275,6 +309,34 @@ void tarv_mw::reset_panels_after_disconnect()
 void tarv_mw::show_disconnected_buttons()
 {
     status_values_.directions_enabled = 0;
+    direction_buttons->disable_all();
+    hint_buttons->clear_all();
+    hint_buttons->set_connect_quit();
+}
+
+void tarv_mw::clear_hint_buttons()
+{
+    hint_buttons->clear_all();
+}
+
+void tarv_mw::directions_changed()
+{
+    direction_buttons->apply(status_values_.directions_enabled != 0, status_values_.exit_mask);
+}
+
+void tarv_mw::set_fkey_buttons_active(bool active)
+{
+    fkey_manager->set_active(active);
+}
+
+void tarv_mw::fkey_button_tag(const char* name, const char* data)
+{
+    fkey_manager->setup_button(name, data);
+}
+
+void tarv_mw::hint_button_tag(const char* name, const char* data)
+{
+    hint_buttons->setup_button(name, data);
 }
 
 void tarv_mw::set_title(const char* title)
@@ -372,6 +434,7 @@ void tarv_mw::apply_theme_change(bool force_background)
     const TConfig& c = TConfig::instance();
     switch_themes(c.current_theme(), c.current_background_theme());
     if (force_background) view_->rebuild_background();
+    redraw_button_groups();
     layout_panels();
     view_->repaint();
 }
@@ -470,7 +533,8 @@ void tarv_mw::apply_text_font()
 
 void tarv_mw::apply_button_fonts()
 {
-    // Button rows, status panels and tabs rebuild their labels as they land.
+    // Labels are measured in the panel font: a new font needs new pictures.
+    redraw_button_groups();
     layout_panels();
     view_->repaint();
 }

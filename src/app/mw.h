@@ -19,6 +19,7 @@
 #include "connection/stream_demux.h"
 #include "connection/tag_dispatch.h"
 #include "input/input_host.h"
+#include "panels/buttons.h"
 #include "panels/status_display.h"
 #include "support/text_buffer.h"
 
@@ -161,6 +162,10 @@ public:
     // The status panels' cores; their toolkit windows are the frame's.
     std::unique_ptr<tarv_status_display> status_display;
     std::unique_ptr<tarv_status_bar> status_bar;
+    // The button groups; each button's toolkit window is the frame's.
+    std::unique_ptr<tarv_direction_buttons> direction_buttons;
+    std::unique_ptr<tarv_hint_buttons> hint_buttons;
+    std::unique_ptr<tarv_fkey_manager> fkey_manager;
     tarv_ansi_display* output_display = nullptr;
     tarv_game_connection connection;
 
@@ -184,7 +189,7 @@ public:
     int play_state() const override { return play_state_; }
     void set_play_state(int state) override { play_state_ = state; }
     void set_title(const char* title) override;
-    void clear_hint_buttons() override { tarv_tag_host::clear_hint_buttons(); }
+    void clear_hint_buttons() override;
     void reset_panels_after_disconnect() override;
     void show_disconnected_buttons() override;
     void close_popup_windows() override {}
@@ -262,6 +267,10 @@ public:
     void show_status_display(bool shown) override;
     void clear_status_display_enemy_flag() override;
     void sky_state(const char* data) override;
+    void directions_changed() override;
+    void set_fkey_buttons_active(bool active) override;
+    void fkey_button_tag(const char* name, const char* data) override;
+    void hint_button_tag(const char* name, const char* data) override;
     tarv_ansi_display& main_text_display() override;
     tarv_ansi_display* output_target() const override { return output_display; }
     void set_output_target(tarv_ansi_display* display) override { output_display = display; }
@@ -272,6 +281,8 @@ private:
     void update_overlays();
     void apply_text_size_step(const tarv_text_size_step& step);
     tarv_layout_input layout_input() const;
+    tarv_button_actions button_actions();
+    void redraw_button_groups();
     void tick_radio(int first_item, int count, int item);
     void tick_menus_from_config();
     void tick_theme_menus();
