@@ -63,6 +63,23 @@ tarv_mw_frame::tarv_mw_frame(const wxString& title, const wxPoint& position, con
         });
     }
 
+    // Every button of the three groups gets its own window; a click leaves
+    // the keyboard with the command line.
+    auto add_button_host = [this](tarv_embedded_window& button) {
+        auto* host = new tarv_panel_host(this, &button, false);
+        host->Bind(wxEVT_SET_FOCUS, [host](wxFocusEvent& event) {
+            event.Skip();
+            transfer_focus_main(host);
+        });
+        host->Bind(wxEVT_LEFT_UP, [host](wxMouseEvent& event) {
+            event.Skip();
+            transfer_focus_main(host);
+        });
+    };
+    for (int i = 0; i < core_->direction_buttons->count(); ++i) add_button_host(core_->direction_buttons->at(i));
+    for (int i = 0; i < core_->hint_buttons->count(); ++i) add_button_host(core_->hint_buttons->at(i));
+    for (int i = 0; i < core_->fkey_manager->count(); ++i) add_button_host(core_->fkey_manager->at(i));
+
     for (auto kind : {tarv_exit_dialog::newbie_quit, tarv_exit_dialog::save_quit, tarv_exit_dialog::pgm_exit,
                       tarv_exit_dialog::newbie_disconnect, tarv_exit_dialog::disconnect})
         exit_dialogs_[static_cast<int>(kind)] = new tarv_exit_dialog_wx(this, *core_, kind);
