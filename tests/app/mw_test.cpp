@@ -126,3 +126,25 @@ TEST_F(MainWindowHub, LayoutUsesTheWindowsClientSize)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainWindowHub, HintTagsFillTheColumnAndADisconnectLeavesConnectAndQuit)
+{
+    const char stream[] = ";sb1;Look\nlook;eb1;;sb2;Score\nscore;eb2;";
+    mw.connection.demux().process_socket_data(stream, sizeof stream - 1, mw);
+    EXPECT_EQ(mw.hint_buttons->at(0).label(), "Look");
+    EXPECT_EQ(mw.hint_buttons->at(0).command(), "look");
+    EXPECT_EQ(mw.hint_buttons->at(1).label(), "Score");
+
+    mw.connection.disconnect_game("Connection closed by server.");
+    const auto& first = mw.hint_buttons->at(0);
+    const auto& last = mw.hint_buttons->at(mw.hint_buttons->count() - 1);
+    EXPECT_EQ(first.label(), "Connect");
+    EXPECT_EQ(first.command(), "connect");
+    EXPECT_EQ(last.label(), "Quit");
+    EXPECT_EQ(last.command(), "quit");
+    for (int i = 1; i + 1 < mw.hint_buttons->count(); ++i) EXPECT_EQ(mw.hint_buttons->at(i).label(), "") << i;
+}
+
+}  // namespace
