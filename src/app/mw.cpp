@@ -105,6 +105,13 @@ void tarv_mw::OnTimer()
     if (exit_countdown == 1) orderly_exit();
 }
 
+bool tarv_mw::tick_needed() const
+{
+    return !mw_ready || !connection.first_connect_done() || connection.connection_seen() ||
+           animations_running() || pending_message_flag || exit_countdown > 0 || refocus_pending ||
+           main_display->has_partial_line() || (play_state_ == PLAYING && status_dirty);
+}
+
 void tarv_mw::flush_partial_line()
 {
     if (!main_display->has_partial_line()) {

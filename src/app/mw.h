@@ -97,6 +97,9 @@ public:
     void OnTimer();
     void on_ping_timer();
     void on_save_timer();
+    // False when a tick would find nothing to do: not connected, nothing
+    // animating, nothing queued. The frame then ticks slowly to save power.
+    bool tick_needed() const;
     // The window manager's close request; true when the window may close.
     bool on_close_request(bool can_veto);
 

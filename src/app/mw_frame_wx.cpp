@@ -21,6 +21,8 @@
 
 namespace {
 enum { ID_MAIN_TIMER = 112, ID_PING_TIMER = 113, ID_SAVE_TIMER = 114 };
+constexpr int tick_ms = 20;
+constexpr int idle_tick_ms = 200;
 tarv_mw_frame* main_frame = nullptr;
 }  // namespace
 
@@ -94,7 +96,7 @@ tarv_mw_frame::tarv_mw_frame(const wxString& title, const wxPoint& position, con
     Refresh();
 
     mw_ready = 1;
-    main_timer_.Start(20);
+    main_timer_.Start(tick_ms);
     ping_timer_.Start(15000);
     save_timer_.Start(300000);
 }
@@ -115,6 +117,11 @@ void tarv_mw_frame::on_main_timer(wxTimerEvent&)
 #ifdef TESSEL_TEST_SEAMS
     write_test_display_seam();
 #endif
+    // Every tick wakes the toolkit's whole window tree; while nothing needs
+    // the tick it runs slowly, and the first tick that is needed again
+    // brings back the normal pace.
+    const int interval = core_->tick_needed() ? tick_ms : idle_tick_ms;
+    if (main_timer_.IsRunning() && main_timer_.GetInterval() != interval) main_timer_.Start(interval);
 }
 
 // Test builds mirror the main display as plain text into the configuration

@@ -140,6 +140,11 @@ void remove_from_animation_list(tarv_embedded_window* window)
     window->on_animation_list = false;
 }
 
+bool animations_running()
+{
+    return animation_head != nullptr;
+}
+
 void run_animations(int elapsed_ms)
 {
     // Not re-entrant: a nested call would lose the outer walk's position.

@@ -105,3 +105,5 @@ private:
 void add_to_animation_list(tarv_embedded_window* window);
 void remove_from_animation_list(tarv_embedded_window* window);
 void run_animations(int elapsed_ms);
+// True while any window is on the animation list.
+bool animations_running();

@@ -148,3 +148,30 @@ TEST_F(MainWindowHub, HintTagsFillTheColumnAndADisconnectLeavesConnectAndQuit)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainWindowCore, TickIsNeededOnlyWhileSomethingWaitsForIt)
+{
+    // The first tick connects.
+    EXPECT_TRUE(mw.tick_needed());
+    TConfig::instance().set_game_host_override("127.0.0.1");
+    TConfig::instance().set_game_port_override(1);  // nothing listens there
+    mw.OnTimer();
+    ASSERT_TRUE(mw.connection.first_connect_done());
+    // The client's own message can leave a prompt-like partial line; let
+    // the flush take it.
+    for (int i = 0; i < 3; ++i) mw.OnTimer();
+    EXPECT_FALSE(mw.tick_needed());
+
+    mw.queue_pending_message("hello\n");
+    EXPECT_TRUE(mw.tick_needed());
+    mw.OnTimer();
+    for (int i = 0; i < 3; ++i) mw.OnTimer();
+    EXPECT_FALSE(mw.tick_needed());
+
+    system_shutdown_handler(&mw);
+    EXPECT_TRUE(mw.tick_needed());
+}
+
+}  // namespace

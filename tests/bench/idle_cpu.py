@@ -25,7 +25,10 @@ def main():
         env = dict(os.environ, HOME=home)
         proc = subprocess.Popen([binary, "--host", "127.0.0.1", "--port", str(port)], env=env, cwd=home)
         try:
-            time.sleep(5)  # start-up and the failed first connect settle
+            # Start-up and the failed first connect settle, and the command
+            # line's caret stops blinking (the toolkit blinks it for 10 s
+            # after the last key).
+            time.sleep(15)
             before = cpu_seconds(proc.pid)
             time.sleep(10)
             used = cpu_seconds(proc.pid) - before
