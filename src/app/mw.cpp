@@ -166,6 +166,7 @@ void tarv_mw::queue_pending_message(const char* text)
 void tarv_mw::process_command(const char* text, bool echo)
 {
     commands_.process_command(text, echo);
+    view_->wake_tick();
 }
 
 // Layout.

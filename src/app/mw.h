@@ -74,6 +74,9 @@ public:
     }
     // The fonts changed: the toolkit side passes them to its native controls.
     virtual void fonts_changed() {}
+    // Something may need the tick soon (a command was entered): back to
+    // the normal pace at once.
+    virtual void wake_tick() {}
     // Drops the cached background so the next paint generates it anew.
     virtual void rebuild_background() {}
     // Shows one of the exit dialogs centred and modal; the button pressed

@@ -22,7 +22,7 @@
 namespace {
 enum { ID_MAIN_TIMER = 112, ID_PING_TIMER = 113, ID_SAVE_TIMER = 114 };
 constexpr int tick_ms = 20;
-constexpr int idle_tick_ms = 200;
+constexpr int idle_tick_ms = 500;
 tarv_mw_frame* main_frame = nullptr;
 }  // namespace
 
@@ -139,6 +139,11 @@ void tarv_mw_frame::write_test_display_seam()
         std::fclose(f);
         std::rename(temporary.c_str(), path.c_str());
     }
+}
+
+void tarv_mw_frame::wake_tick()
+{
+    if (main_timer_.IsRunning() && main_timer_.GetInterval() != tick_ms) main_timer_.Start(tick_ms);
 }
 
 void tarv_mw_frame::on_ping_timer(wxTimerEvent&)

@@ -35,6 +35,7 @@ public:
     bool get_clipboard_data(std::string& text) override;
     void fonts_changed() override;
     void rebuild_background() override;
+    void wake_tick() override;
     void show_exit_dialog(tarv_exit_dialog dialog) override;
     void set_menu_check(int menu_id, bool checked) override;
     void enable_menu_item(int menu_id, bool enabled) override;
