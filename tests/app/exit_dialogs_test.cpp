@@ -1,6 +1,5 @@
 // Which question each way out asks, and what each answer sends, against a
 // real connection to a loopback TLS server.
-#include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -8,7 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "../net/loopback.h"
+#include "app/app_test_util.h"
 #include "app/mw.h"
 #include "config/config.h"
 #include "net/tcp_socket.h"
@@ -17,35 +16,6 @@
 namespace {
 
 using testing::NiceMock;
-
-class dialog_view : public tarv_mw_view {
-public:
-    MOCK_METHOD(void, focus_input, (), (override));
-    MOCK_METHOD(void, destroy_window, (), (override));
-    MOCK_METHOD(void, force_exit, (int), (override));
-    MOCK_METHOD(void, set_title, (const char*), (override));
-    MOCK_METHOD(void, ring_bell, (), (override));
-    MOCK_METHOD(void, show_exit_dialog, (tarv_exit_dialog), (override));
-};
-
-// Accepts one TLS client and keeps it until the test ends.
-struct held_server {
-    loopback::tls_server_context ctx;
-    std::atomic<bool> done{false};
-    loopback::listener l{[this](int fd) {
-        SSL* ssl = ctx.accept(fd);
-        while (!done) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        if (ssl) SSL_free(ssl);
-        close(fd);
-    }};
-    ~held_server() { done = true; }
-};
-
-std::string outgoing(const tarv_mw& mw)
-{
-    const auto& buffer = mw.connection.outgoing();
-    return std::string(buffer.data(), static_cast<std::size_t>(buffer.length()));
-}
 
 // The display's text without its wrap points: the shared fonts other tests
 // resize decide where lines break.
@@ -57,7 +27,7 @@ std::string flat_display_text(const tarv_mw& mw)
 }
 
 struct ExitDialogs : testing::Test {
-    NiceMock<dialog_view> view;
+    NiceMock<mock_mw_view> view;
     tarv_mw mw{&view};
 
     void SetUp() override

@@ -3,7 +3,6 @@
 // main window.
 #include "app/menus.h"
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -14,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "../common/log_capture.h"
-#include "../net/loopback.h"
+#include "app/app_test_util.h"
 #include "app/mw.h"
 #include "config/config.h"
 #include "draw/font.h"
@@ -141,16 +140,8 @@ TEST(MenuTicks, TickingARadioItemUnticksTheRestOfItsGroupOnly)
 
 // ---------------------------------------------------------------- main window
 
-class menu_view : public tarv_mw_view {
+class menu_view : public mock_mw_view {
 public:
-    MOCK_METHOD(void, focus_input, (), (override));
-    MOCK_METHOD(void, destroy_window, (), (override));
-    MOCK_METHOD(void, force_exit, (int), (override));
-    MOCK_METHOD(void, set_title, (const char*), (override));
-    MOCK_METHOD(void, ring_bell, (), (override));
-    MOCK_METHOD(void, show_exit_dialog, (tarv_exit_dialog), (override));
-    MOCK_METHOD(void, rebuild_background, (), (override));
-
     // What the toolkit bar would show.
     tarv_menu_ticks shown;
     void set_menu_check(int id, bool on) override { shown.set_check(id, on); }
@@ -621,25 +612,6 @@ TEST_F(MenuCommands, ScreensAndUnbuiltItemsWhileDisconnected)
         EXPECT_THAT(mw.display_text(), HasSubstr(r.shows)) << r.id;
     }
     EXPECT_EQ(mw.connection.outgoing().length(), 0);
-}
-
-// Accepts one TLS client and keeps it until the test ends.
-struct held_server {
-    loopback::tls_server_context ctx;
-    std::atomic<bool> done{false};
-    loopback::listener l{[this](int fd) {
-        SSL* ssl = ctx.accept(fd);
-        while (!done) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        if (ssl) SSL_free(ssl);
-        close(fd);
-    }};
-    ~held_server() { done = true; }
-};
-
-std::string outgoing(const tarv_mw& mw)
-{
-    const auto& buffer = mw.connection.outgoing();
-    return std::string(buffer.data(), static_cast<std::size_t>(buffer.length()));
 }
 
 struct MenuConnection : MenuCommands {

@@ -5,21 +5,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "app/app_test_util.h"
 #include "app/startup.h"
 #include "config/config.h"
 #include "text/main_window.h"
 
 namespace {
 
-class fake_view : public tarv_mw_view {
-public:
-    MOCK_METHOD(void, focus_input, (), (override));
-    MOCK_METHOD(void, destroy_window, (), (override));
-    MOCK_METHOD(void, force_exit, (int), (override));
-    MOCK_METHOD(void, set_title, (const char*), (override));
-    MOCK_METHOD(void, ring_bell, (), (override));
-    MOCK_METHOD(void, client_size, (int*, int*), (const, override));
-};
+using fake_view = mock_mw_view;
 
 struct MainWindowCore : testing::Test {
     testing::NiceMock<fake_view> view;
