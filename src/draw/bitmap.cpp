@@ -93,6 +93,35 @@ bool clip_copy(int sw, int sh, int dw, int dh, int x, int y, copy_area& a)
     return true;
 }
 
+// Walks the clipped overlap of `source` placed at (x, y) on `dest`, row by
+// row, calling op(source pixel, dest pixel).
+template <typename Op>
+void for_each_overlap_pixel(tarv_bitmap& dest, const tarv_bitmap& source, int x, int y, Op op)
+{
+    copy_area a;
+    if (!clip_copy(source.GetWidth(), source.GetHeight(), dest.GetWidth(), dest.GetHeight(), x, y, a)) return;
+    for (int row = 0; row < a.h; ++row) {
+        const std::uint8_t* s = source.pixel(a.sx, a.sy + row);
+        std::uint8_t* d = dest.pixel(a.dx, a.dy + row);
+        for (int col = 0; col < a.w; ++col, s += 4, d += 4) op(s, d);
+    }
+}
+
+// Both surfaces usable; otherwise the primitive's log line names the one
+// that is not.
+bool copy_surfaces_ok(const tarv_bitmap& dest, const tarv_bitmap& source, const char* primitive)
+{
+    if (!dest.IsOk()) {
+        TARV_LOG(2, "Error in tarv_bitmap::%s(), pixel data dest failed?\n", primitive);
+        return false;
+    }
+    if (!source.IsOk()) {
+        TARV_LOG(2, "Error in tarv_bitmap::%s(), pixel data src failed?\n", primitive);
+        return false;
+    }
+    return true;
+}
+
 // Doubles far outside int range would make the conversion undefined.
 inline i64 trunc_to_i64(double v)
 {
@@ -570,72 +599,32 @@ void tarv_bitmap::DrawPolygon(int count, const tarv_point* points, int x_offset,
 
 void tarv_bitmap::DrawBitmap(const tarv_bitmap& source, int x, int y)
 {
-    if (!IsOk()) {
-        TARV_LOG(2, "Error in tarv_bitmap::DrawBitmap(), pixel data dest failed?\n");
-        return;
-    }
-    if (!source.IsOk()) {
-        TARV_LOG(2, "Error in tarv_bitmap::DrawBitmap(), pixel data src failed?\n");
-        return;
-    }
-    copy_area a;
-    if (!clip_copy(source.width_, source.height_, width_, height_, x, y, a)) return;
-    for (int row = 0; row < a.h; ++row) {
-        const std::uint8_t* s = source.pixel(a.sx, a.sy + row);
-        std::uint8_t* d = pixel(a.dx, a.dy + row);
-        for (int col = 0; col < a.w; ++col, s += 4, d += 4) {
-            d[0] = s[0];
-            d[1] = s[1];
-            d[2] = s[2];
-        }
-    }
+    if (!copy_surfaces_ok(*this, source, "DrawBitmap")) return;
+    for_each_overlap_pixel(*this, source, x, y, [](const std::uint8_t* s, std::uint8_t* d) {
+        d[0] = s[0];
+        d[1] = s[1];
+        d[2] = s[2];
+    });
 }
 
 void tarv_bitmap::DrawBitmapNukeAlpha(const tarv_bitmap& source, int x, int y)
 {
-    if (!IsOk()) {
-        TARV_LOG(2, "Error in tarv_bitmap::DrawBitmapNukeAlpha(), pixel data dest failed?\n");
-        return;
-    }
-    if (!source.IsOk()) {
-        TARV_LOG(2, "Error in tarv_bitmap::DrawBitmapNukeAlpha(), pixel data src failed?\n");
-        return;
-    }
-    copy_area a;
-    if (!clip_copy(source.width_, source.height_, width_, height_, x, y, a)) return;
-    for (int row = 0; row < a.h; ++row) {
-        const std::uint8_t* s = source.pixel(a.sx, a.sy + row);
-        std::uint8_t* d = pixel(a.dx, a.dy + row);
-        for (int col = 0; col < a.w; ++col, s += 4, d += 4) {
-            unsigned alpha = s[3];
-            d[0] = static_cast<std::uint8_t>((s[0] * alpha) >> 8);
-            d[1] = static_cast<std::uint8_t>((s[1] * alpha) >> 8);
-            d[2] = static_cast<std::uint8_t>((s[2] * alpha) >> 8);
-        }
-    }
+    if (!copy_surfaces_ok(*this, source, "DrawBitmapNukeAlpha")) return;
+    for_each_overlap_pixel(*this, source, x, y, [](const std::uint8_t* s, std::uint8_t* d) {
+        const unsigned alpha = s[3];
+        for (int c = 0; c < 3; ++c) d[c] = static_cast<std::uint8_t>((s[c] * alpha) >> 8);
+    });
 }
 
 void tarv_bitmap::DrawBitmapBlend(const tarv_bitmap& source, int x, int y)
 {
-    if (!IsOk()) {
-        TARV_LOG(2, "Error in tarv_bitmap::DrawBitmapBlend(), pixel data dest failed?\n");
-        return;
-    }
-    if (!source.IsOk()) {
-        TARV_LOG(2, "Error in tarv_bitmap::DrawBitmapBlend(), pixel data src failed?\n");
-        return;
-    }
-    copy_area a;
-    if (!clip_copy(source.width_, source.height_, width_, height_, x, y, a)) return;
-    for (int row = 0; row < a.h; ++row) {
-        const std::uint8_t* s = source.pixel(a.sx, a.sy + row);
-        std::uint8_t* d = pixel(a.dx, a.dy + row);
-        for (int col = 0; col < a.w; ++col, s += 4, d += 4) {
-            unsigned alpha = s[3];
-            if (alpha == 0) continue;
-            for (int c = 0; c < 3; ++c) d[c] = static_cast<std::uint8_t>((s[c] * alpha + d[c] * (255 - alpha) + 127) / 255);
-        }
-    }
+    if (!copy_surfaces_ok(*this, source, "DrawBitmapBlend")) return;
+    for_each_overlap_pixel(*this, source, x, y, [](const std::uint8_t* s, std::uint8_t* d) {
+        const unsigned alpha = s[3];
+        if (alpha == 0) return;
+        for (int c = 0; c < 3; ++c)
+            d[c] = static_cast<std::uint8_t>((s[c] * alpha + d[c] * (255 - alpha) + 127) / 255);
+    });
 }
 
 namespace {
@@ -658,54 +647,33 @@ struct opaque_blend_table {
 
 void blend_glyph_table(tarv_bitmap& dest, const tarv_bitmap& glyph, int x, int y, const opaque_blend_table& t)
 {
-    copy_area a;
-    if (!clip_copy(glyph.GetWidth(), glyph.GetHeight(), dest.GetWidth(), dest.GetHeight(), x, y, a)) return;
-    for (int row = 0; row < a.h; ++row) {
-        const std::uint8_t* s = glyph.pixel(a.sx, a.sy + row);
-        std::uint8_t* d = dest.pixel(a.dx, a.dy + row);
-        for (int col = 0; col < a.w; ++col, s += 4, d += 4) {
-            const std::uint8_t* v = t.value[s[1]];
-            d[0] = v[0];
-            d[1] = v[1];
-            d[2] = v[2];
-        }
-    }
+    for_each_overlap_pixel(dest, glyph, x, y, [&t](const std::uint8_t* s, std::uint8_t* d) {
+        const std::uint8_t* v = t.value[s[1]];
+        d[0] = v[0];
+        d[1] = v[1];
+        d[2] = v[2];
+    });
 }
 
 void blend_glyph(tarv_bitmap& dest, const tarv_bitmap& glyph, int x, int y, const tarv_color& fg, const tarv_color& bg)
 {
-    copy_area a;
-    if (!clip_copy(glyph.GetWidth(), glyph.GetHeight(), dest.GetWidth(), dest.GetHeight(), x, y, a)) return;
     const int f[3] = {fg.red, fg.green, fg.blue};
     const int b[3] = {bg.red, bg.green, bg.blue};
-    for (int row = 0; row < a.h; ++row) {
-        const std::uint8_t* s = glyph.pixel(a.sx, a.sy + row);
-        std::uint8_t* d = dest.pixel(a.dx, a.dy + row);
-        for (int col = 0; col < a.w; ++col, s += 4, d += 4) {
-            int cov = s[1];
-            if (cov == 0) {
-                for (int c = 0; c < 3; ++c) d[c] = static_cast<std::uint8_t>(b[c]);
-            } else {
-                for (int c = 0; c < 3; ++c) d[c] = static_cast<std::uint8_t>((b[c] * (255 - cov) + f[c] * cov) / 256);
-            }
-        }
-    }
+    for_each_overlap_pixel(dest, glyph, x, y, [&f, &b](const std::uint8_t* s, std::uint8_t* d) {
+        const int cov = s[1];
+        for (int c = 0; c < 3; ++c)
+            d[c] = static_cast<std::uint8_t>(cov == 0 ? b[c] : (b[c] * (255 - cov) + f[c] * cov) / 256);
+    });
 }
 
 void blend_glyph_transparent(tarv_bitmap& dest, const tarv_bitmap& glyph, int x, int y, const tarv_color& fg)
 {
-    copy_area a;
-    if (!clip_copy(glyph.GetWidth(), glyph.GetHeight(), dest.GetWidth(), dest.GetHeight(), x, y, a)) return;
     const int f[3] = {fg.red, fg.green, fg.blue};
-    for (int row = 0; row < a.h; ++row) {
-        const std::uint8_t* s = glyph.pixel(a.sx, a.sy + row);
-        std::uint8_t* d = dest.pixel(a.dx, a.dy + row);
-        for (int col = 0; col < a.w; ++col, s += 4, d += 4) {
-            int cov = s[1];
-            if (cov == 0) continue;
-            for (int c = 0; c < 3; ++c) d[c] = static_cast<std::uint8_t>((f[c] * cov + d[c] * (255 - cov)) / 256);
-        }
-    }
+    for_each_overlap_pixel(dest, glyph, x, y, [&f](const std::uint8_t* s, std::uint8_t* d) {
+        const int cov = s[1];
+        if (cov == 0) return;
+        for (int c = 0; c < 3; ++c) d[c] = static_cast<std::uint8_t>((f[c] * cov + d[c] * (255 - cov)) / 256);
+    });
 }
 
 }  // namespace
