@@ -41,7 +41,7 @@ tarv_mw::tarv_mw(tarv_mw_view* view) : connection(*this, *this), view_(view)
 
 tarv_mw::~tarv_mw()
 {
-    if (&TConfig::instance() && TConfig::instance().view() == this) TConfig::instance().set_view(nullptr);
+    if (TConfig::instance().view() == this) TConfig::instance().set_view(nullptr);
     if (mw_instance == this) mw_instance = nullptr;
     mw_ready = 0;
 }
@@ -73,7 +73,7 @@ void tarv_mw::OnTimer()
         refocus_pending = 0;
     }
 
-    if (exit_countdown == 0) connection.socket_handler();
+    connection.socket_handler();
 
     run_animations(20);
 
