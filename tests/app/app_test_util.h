@@ -50,3 +50,12 @@ inline std::string outgoing(const tarv_mw& mw)
     const auto& buffer = mw.connection.outgoing();
     return std::string(buffer.data(), static_cast<std::size_t>(buffer.length()));
 }
+
+// The main display's text without its wrap points: the shared fonts other
+// tests resize decide where lines break.
+inline std::string flat_display_text(const tarv_mw& mw)
+{
+    std::string text = mw.display_text();
+    std::erase(text, '\n');
+    return text;
+}

@@ -17,15 +17,6 @@ namespace {
 
 using testing::NiceMock;
 
-// The display's text without its wrap points: the shared fonts other tests
-// resize decide where lines break.
-std::string flat_display_text(const tarv_mw& mw)
-{
-    std::string text = mw.display_text();
-    std::erase(text, '\n');
-    return text;
-}
-
 struct ExitDialogs : testing::Test {
     NiceMock<mock_mw_view> view;
     tarv_mw mw{&view};

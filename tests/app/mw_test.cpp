@@ -87,7 +87,7 @@ TEST_F(MainWindowHub, ReceivedTextAndTagsReachTheirTargets)
     const char stream[] = "Hello;;there\x1b[32m green\x1b[0m\n;slogin;Aria\n;elogin;";
     EXPECT_CALL(view, set_title(testing::StrEq("Karthem - Player Aria")));
     mw.connection.demux().process_socket_data(stream, sizeof stream - 1, mw);
-    EXPECT_EQ(mw.display_text(), "Hello;there green\n\n");
+    EXPECT_EQ(flat_display_text(mw), "Hello;there green");
     EXPECT_EQ(mw.play_state(), PLAYING);
     EXPECT_TRUE(mw.take_display_changed());
     EXPECT_FALSE(mw.take_display_changed());
