@@ -24,6 +24,21 @@ enum { ID_MAIN_TIMER = 112, ID_PING_TIMER = 113, ID_SAVE_TIMER = 114 };
 constexpr int tick_ms = 20;
 constexpr int idle_tick_ms = 500;
 tarv_mw_frame* main_frame = nullptr;
+
+// Status panels and buttons never keep the keyboard: when they get the
+// focus, and for buttons after every click, it goes back to the command line.
+void keep_keyboard_on_command_line(wxWindow* panel, bool also_after_click)
+{
+    panel->Bind(wxEVT_SET_FOCUS, [panel](wxFocusEvent& event) {
+        event.Skip();
+        transfer_focus_main(panel);
+    });
+    if (!also_after_click) return;
+    panel->Bind(wxEVT_LEFT_UP, [panel](wxMouseEvent& event) {
+        event.Skip();
+        transfer_focus_main(panel);
+    });
+}
 }  // namespace
 
 wxBEGIN_EVENT_TABLE(tarv_mw_frame, tarv_frame)
@@ -56,27 +71,13 @@ tarv_mw_frame::tarv_mw_frame(const wxString& title, const wxPoint& position, con
     auto* status_bar_host = new tarv_panel_host(this, core_->status_bar.get(), false);
     auto* sky_host = new tarv_panel_host(status_bar_host, &core_->status_bar->sky_bar, false);
     sky_host->peer_set_tooltip(core_->status_bar->sky_bar.tooltip());
-    // A click in a status panel must not leave the keyboard there.
     for (wxWindow* panel : {static_cast<wxWindow*>(status_display_host), static_cast<wxWindow*>(status_bar_host),
-                            static_cast<wxWindow*>(sky_host)}) {
-        panel->Bind(wxEVT_SET_FOCUS, [panel](wxFocusEvent& event) {
-            event.Skip();
-            transfer_focus_main(panel);
-        });
-    }
+                            static_cast<wxWindow*>(sky_host)})
+        keep_keyboard_on_command_line(panel, false);
 
-    // Every button of the three groups gets its own window; a click leaves
-    // the keyboard with the command line.
+    // Every button of the three groups gets its own window.
     auto add_button_host = [this](tarv_embedded_window& button) {
-        auto* host = new tarv_panel_host(this, &button, false);
-        host->Bind(wxEVT_SET_FOCUS, [host](wxFocusEvent& event) {
-            event.Skip();
-            transfer_focus_main(host);
-        });
-        host->Bind(wxEVT_LEFT_UP, [host](wxMouseEvent& event) {
-            event.Skip();
-            transfer_focus_main(host);
-        });
+        keep_keyboard_on_command_line(new tarv_panel_host(this, &button, false), true);
     };
     for (int i = 0; i < core_->direction_buttons->count(); ++i) add_button_host(core_->direction_buttons->at(i));
     for (int i = 0; i < core_->hint_buttons->count(); ++i) add_button_host(core_->hint_buttons->at(i));
