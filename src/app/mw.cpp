@@ -22,6 +22,12 @@ tarv_mw::tarv_mw(tarv_mw_view* view) : connection(*this, *this), view_(view)
     mw_instance = this;
     main_display = std::make_unique<tarv_main_window>(text_font, 0, 0, 100, 100);
     output_display = main_display.get();
+    // The panels in their construction order; the popup manager, channel
+    // window and group display take their places here when they exist.
+    direction_buttons = std::make_unique<tarv_direction_buttons>(button_actions());
+    hint_buttons = std::make_unique<tarv_hint_buttons>(button_actions());
+    fkey_manager = std::make_unique<tarv_fkey_manager>(button_actions());
+    direction_buttons->setup_labels();
     status_display = std::make_unique<tarv_status_display>(status_values_);
     status_display->reset_values();
     status_bar = std::make_unique<tarv_status_bar>(status_values_);
@@ -32,10 +38,6 @@ tarv_mw::tarv_mw(tarv_mw_view* view) : connection(*this, *this), view_(view)
     main_display->on_follow_changed = [this] {
         if (status_bar) status_bar->Refresh();
     };
-    direction_buttons = std::make_unique<tarv_direction_buttons>(button_actions());
-    hint_buttons = std::make_unique<tarv_hint_buttons>(button_actions());
-    fkey_manager = std::make_unique<tarv_fkey_manager>(button_actions());
-    direction_buttons->setup_labels();
     TConfig::instance().set_view(this);
 }
 

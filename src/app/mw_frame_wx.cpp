@@ -66,14 +66,6 @@ tarv_mw_frame::tarv_mw_frame(const wxString& title, const wxPoint& position, con
     core_->attach_input(&input_host_->core(), &input_host_->line_edit()->core());
     display_host_ = new tarv_ansi_display_host(this, core_->main_display.get(), false);
     core_->main_display->focus_to_command_line = [this] { return transfer_focus_main(display_host_) != 0; };
-    // The status panels paint their cores; the sky bar lives inside the status bar.
-    auto* status_display_host = new tarv_panel_host(this, core_->status_display.get(), false);
-    auto* status_bar_host = new tarv_panel_host(this, core_->status_bar.get(), false);
-    auto* sky_host = new tarv_panel_host(status_bar_host, &core_->status_bar->sky_bar, false);
-    sky_host->peer_set_tooltip(core_->status_bar->sky_bar.tooltip());
-    for (wxWindow* panel : {static_cast<wxWindow*>(status_display_host), static_cast<wxWindow*>(status_bar_host),
-                            static_cast<wxWindow*>(sky_host)})
-        keep_keyboard_on_command_line(panel, false);
 
     // Every button of the three groups gets its own window.
     auto add_button_host = [this](tarv_embedded_window& button) {
@@ -82,6 +74,15 @@ tarv_mw_frame::tarv_mw_frame(const wxString& title, const wxPoint& position, con
     for (int i = 0; i < core_->direction_buttons->count(); ++i) add_button_host(core_->direction_buttons->at(i));
     for (int i = 0; i < core_->hint_buttons->count(); ++i) add_button_host(core_->hint_buttons->at(i));
     for (int i = 0; i < core_->fkey_manager->count(); ++i) add_button_host(core_->fkey_manager->at(i));
+
+    // The status panels paint their cores; the sky bar lives inside the status bar.
+    auto* status_display_host = new tarv_panel_host(this, core_->status_display.get(), false);
+    auto* status_bar_host = new tarv_panel_host(this, core_->status_bar.get(), false);
+    auto* sky_host = new tarv_panel_host(status_bar_host, &core_->status_bar->sky_bar, false);
+    sky_host->peer_set_tooltip(core_->status_bar->sky_bar.tooltip());
+    for (wxWindow* panel : {static_cast<wxWindow*>(status_display_host), static_cast<wxWindow*>(status_bar_host),
+                            static_cast<wxWindow*>(sky_host)})
+        keep_keyboard_on_command_line(panel, false);
 
     for (auto kind : {tarv_exit_dialog::newbie_quit, tarv_exit_dialog::save_quit, tarv_exit_dialog::pgm_exit,
                       tarv_exit_dialog::newbie_disconnect, tarv_exit_dialog::disconnect})
