@@ -2,7 +2,7 @@
 // in which order the keywords are tried, the words that work while
 // disconnected, local echo, the screens and the debug commands.
 #include "app/commands.h"
-#include "../net/log_capture.h"
+#include "common/log_capture.h"
 #include "support/config_dir.h"
 #include "support/debug_log.h"
 
@@ -20,7 +20,6 @@
 
 namespace {
 
-using loopback::log_capture;
 using strings = std::vector<std::string>;
 
 constexpr int not_playing = 0;
@@ -239,7 +238,7 @@ TEST(Commands, ConnectWordsReturnWithoutARefreshClientCommandsEndWithOne)
 
 TEST(Commands, PortBeyondSixteenBitsIsRefusedNotCut)
 {
-    log_capture log(1);
+    LogCapture log(1);
     run_result r = run("connect 70000", false);
     EXPECT_EQ(r.actions, strings{});
     EXPECT_NE(r.printed.find("The port must be a number from 1 to 65535."), std::string::npos);

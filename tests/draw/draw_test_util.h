@@ -33,6 +33,3 @@ inline tarv_bitmap cleared(int w, int h, tarv_color c = color_black)
     b.Clear(c);
     return b;
 }
-
-// The panel tests still use the old name.
-using DrawLogCapture = LogCapture;

@@ -200,7 +200,7 @@ TEST_F(StatusBarTest, BadSkyStateLogsAndKeepsThePreviousState)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.data);
-        DrawLogCapture log(2);
+        LogCapture log(2);
         b.update_sky_display(c.data);
         EXPECT_EQ(log.text(), c.log);
         EXPECT_EQ(b.time_text, "Morning");
