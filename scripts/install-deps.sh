@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libwxgtk3.2-dev libssl-dev portaudio19-dev libvorbisidec-dev zlib1g-dev
-  xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core openssl python3
+  xvfb xauth xdotool fonts-dejavu-core openssl python3
   clang-14 libclang-rt-14-dev
 )
 
