@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "draw/bitmap.h"
+#include "draw/image_button.h"
 #include "draw/font.h"
 #include "draw/images.h"
 #include "draw/main_background.h"
@@ -57,25 +58,6 @@ bool write_png(const std::string& path, const tarv_bitmap& b)
     return std::fclose(f) == 0;
 }
 
-// The raised or sunken bevel image buttons draw round their face.
-void bevel(tarv_bitmap& b, const tarv_color& f, bool raised)
-{
-    const int W = b.GetWidth(), H = b.GetHeight();
-    tarv_color light{std::min(255, (3 * f.red + 96) / 2), std::min(255, (3 * f.green + 96) / 2),
-                     std::min(255, (3 * f.blue + 96) / 2)};
-    tarv_color dark{f.red / 2, f.green / 2, f.blue / 2};
-    const tarv_color& first = raised ? light : dark;
-    const tarv_color& second = raised ? dark : light;
-    b.DrawLine(0, 1, 0, H - 1, first);
-    b.DrawLine(1, 1, 1, H - 2, first);
-    b.DrawLine(1, 0, W - 1, 0, first);
-    b.DrawLine(1, 1, W - 2, 1, first);
-    b.DrawLine(W - 1, 1, W - 1, H - 1, second);
-    b.DrawLine(W - 2, 2, W - 2, H - 2, second);
-    b.DrawLine(1, H - 1, W - 1, H - 1, second);
-    b.DrawLine(2, H - 2, W - 2, H - 2, second);
-}
-
 enum button_look { UP_LIT, UP_LIT_HOVER, UP_UNLIT, UP_UNLIT_HOVER, DOWN, DOWN_HOVER, ON, ON_HOVER, DISABLED };
 
 tarv_bitmap button(int w, int h, const char* label, button_look look, const tarv_button_theme& t)
@@ -99,8 +81,7 @@ tarv_bitmap button(int w, int h, const char* label, button_look look, const tarv
     };
     const recipe& r = recipes[look];
     tarv_bitmap b(w, h);
-    b.Clear(t[r.face]);
-    bevel(b, t[r.face], r.raised);
+    tarv_draw_button_face(b, w, h, t[r.face], r.raised ? 1 : 2);
     if (r.frame >= 0) b.DrawFrame(t[r.frame], w, h);
     int tw = 0, th = 0;
     panel_font->GetTextExtent(label, &tw, &th);
