@@ -5,6 +5,7 @@
 #include "support/debug_log.h"
 #include "support/text_buffer.h"
 #include "support/util.h"
+#include "text/ansi_display.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -102,17 +103,17 @@ void tarv_command_interpreter::local_echo(const char* text)
     host_.main_reset_color();
     host_.main_print_text("\n");
     if (rule) host_.main_print_text("\n");
-    host_.main_ansi_code(1);
-    host_.main_ansi_code(33);
+    host_.main_ansi_code(SGR_BRIGHT);
+    host_.main_ansi_code(SGR_YELLOW);
     host_.main_print_text(">");
     host_.main_reset_color();
     host_.main_print_text(text);
-    host_.main_ansi_code(1);
-    host_.main_ansi_code(33);
+    host_.main_ansi_code(SGR_BRIGHT);
+    host_.main_ansi_code(SGR_YELLOW);
     host_.main_print_text("<");
     if (rule) {
-        host_.main_ansi_code(1);
-        host_.main_ansi_code(37);
+        host_.main_ansi_code(SGR_BRIGHT);
+        host_.main_ansi_code(SGR_WHITE);
         std::string line = "\n" + std::string(echo_rule_length, '-');
         host_.main_print_text(line.c_str());
     }
@@ -200,11 +201,11 @@ void tarv_command_interpreter::connect_command(const char* argument)
 
 void tarv_command_interpreter::print_separator()
 {
-    host_.main_ansi_code(1);
-    host_.main_ansi_code(33);
+    host_.main_ansi_code(SGR_BRIGHT);
+    host_.main_ansi_code(SGR_YELLOW);
     host_.main_print_text(separator_text);
-    host_.main_ansi_code(0);
-    host_.main_ansi_code(37);
+    host_.main_ansi_code(SGR_PLAIN);
+    host_.main_ansi_code(SGR_WHITE);
 }
 
 void tarv_command_interpreter::show_command_list()

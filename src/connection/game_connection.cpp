@@ -3,6 +3,7 @@
 #include "connection/client_status.h"
 #include "support/debug_log.h"
 #include "support/text_buffer.h"
+#include "text/ansi_display.h"
 
 #include <cstring>
 
@@ -152,12 +153,12 @@ void tarv_game_connection::disconnect_game(const char* message)
     host_.reset_panels_after_disconnect();
 
     auto plain = [this] {
-        host_.main_ansi_code(0);
-        host_.main_ansi_code(37);
+        host_.main_ansi_code(SGR_PLAIN);
+        host_.main_ansi_code(SGR_WHITE);
     };
     auto bright_yellow = [this] {
-        host_.main_ansi_code(1);
-        host_.main_ansi_code(33);
+        host_.main_ansi_code(SGR_BRIGHT);
+        host_.main_ansi_code(SGR_YELLOW);
     };
     plain();
     host_.main_print_text("\n");

@@ -20,6 +20,14 @@ constexpr int ATTR_BRIGHT = 4;
 constexpr int ATTR_DIM = 8;
 constexpr int ATTR_REVERSE = 16;
 
+// SGR parameters as process_ansi_code receives them. The parser reads the
+// digits of ESC[33m as hexadecimal, so the client's own colours must be
+// asked for the same way: yellow is 0x33, not 33.
+constexpr int SGR_PLAIN = 0x0;
+constexpr int SGR_BRIGHT = 0x1;
+constexpr int SGR_YELLOW = 0x33;
+constexpr int SGR_WHITE = 0x37;
+
 struct tarv_text_style {
     tarv_color color;
     int color_code = 0;

@@ -264,8 +264,8 @@ TEST(Commands, LocalEchoWithTheSeparatorLine)
     host.echo_on = true;
     host.separator_on = true;
     tarv_command_interpreter(host).process_command("look", true);
-    const strings expected = {"RESET", "P:\n", "P:\n", "A:1", "A:33", "P:>", "RESET", "P:look", "A:1", "A:33",
-                              "P:<", "A:1", "A:37", "P:" + rule, "RESET", "REFRESH", "SEND:look"};
+    const strings expected = {"RESET", "P:\n", "P:\n", "A:1", "A:51", "P:>", "RESET", "P:look", "A:1", "A:51",
+                              "P:<", "A:1", "A:55", "P:" + rule, "RESET", "REFRESH", "SEND:look"};
     EXPECT_EQ(host.calls, expected);
 }
 
@@ -276,7 +276,7 @@ TEST(Commands, LocalEchoOfAnEmptyCommandHasNoSeparator)
     host.echo_on = true;
     host.separator_on = true;
     tarv_command_interpreter(host).process_command("", true);
-    const strings expected = {"RESET", "P:\n", "A:1", "A:33", "P:>", "RESET", "P:", "A:1", "A:33", "P:<",
+    const strings expected = {"RESET", "P:\n", "A:1", "A:51", "P:>", "RESET", "P:", "A:1", "A:51", "P:<",
                               "RESET", "REFRESH", "SEND:"};
     EXPECT_EQ(host.calls, expected);
 }
@@ -287,7 +287,7 @@ TEST(Commands, LocalEchoWithoutTheSeparator)
     host.connected = true;
     host.echo_on = true;
     tarv_command_interpreter(host).process_command("look", true);
-    const strings expected = {"RESET", "P:\n", "A:1", "A:33", "P:>", "RESET", "P:look", "A:1", "A:33", "P:<",
+    const strings expected = {"RESET", "P:\n", "A:1", "A:51", "P:>", "RESET", "P:look", "A:1", "A:51", "P:<",
                               "RESET", "REFRESH", "SEND:look"};
     EXPECT_EQ(host.calls, expected);
 }
@@ -320,7 +320,7 @@ TEST(Commands, ClientCommandsAreEchoedToo)
 // ---------------------------------------------------------------- screens
 
 const std::string separator = "\n=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=";
-const strings separator_calls = {"A:1", "A:33", "P:" + separator, "A:0", "A:37"};
+const strings separator_calls = {"A:1", "A:51", "P:" + separator, "A:0", "A:55"};
 
 strings concat(std::initializer_list<strings> parts)
 {

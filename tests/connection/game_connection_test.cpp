@@ -70,9 +70,9 @@ struct recording_host : tarv_connection_host {
 strings disconnect_calls(const std::string& message)
 {
     return {"HISTORY:0", "PLAY:0", "TITLE:Karthem", "RESET_PANELS",
-            "A:0", "A:37", "P:\n", "P:\n", "P:" + message, "P:\n", "P:\n", "P:To log in again, type '",
-            "A:1", "A:33", "P:connect", "A:0", "A:37", "P:' or use the ", "A:1", "A:33", "P:File / Connect",
-            "A:0", "A:37", "P: menu option.\n", "P:\n", "REFRESH",
+            "A:0", "A:55", "P:\n", "P:\n", "P:" + message, "P:\n", "P:\n", "P:To log in again, type '",
+            "A:1", "A:51", "P:connect", "A:0", "A:55", "P:' or use the ", "A:1", "A:51", "P:File / Connect",
+            "A:0", "A:55", "P: menu option.\n", "P:\n", "REFRESH",
             "DISCONNECTED_BUTTONS", "CLOSE_POPUPS", "RELAYOUT"};
 }
 
