@@ -530,7 +530,11 @@ void tarv_textctrl::parse_colorflash(const char* payload)
         return;
     }
     flash.steps.push_back(flash_step_rec{first_target, first_duration, 0});
-    long long total = static_cast<long long>(first_duration) + 1;
+    // A step lasts its duration + 1 ticks; one of no or negative length
+    // still shows for one tick, so the count never falls short of the
+    // flash (or below zero).
+    auto step_ticks = [](int duration) { return static_cast<long long>(std::max(duration, 0)) + 1; };
+    long long total = step_ticks(first_duration);
     for (std::size_t i = 3; i < words.size(); i += 2) {
         tarv_color target = GetColorFromHexString(words[i].c_str());
         int duration = 0;
@@ -539,7 +543,7 @@ void tarv_textctrl::parse_colorflash(const char* payload)
             break;
         }
         flash.steps.push_back(flash_step_rec{target, duration, 0});
-        total += static_cast<long long>(duration) + 1;
+        total += step_ticks(duration);
     }
     flashes_.push_front(std::move(flash));
     if (flashes_.size() > max_flashes) {
@@ -549,8 +553,10 @@ void tarv_textctrl::parse_colorflash(const char* payload)
     }
     background_color = current_flash_color();
 
-    int ticks = static_cast<int>(std::clamp<long long>(total, INT_MIN + 1, INT_MAX));
-    if (flash_remaining != 0) {
+    int ticks = static_cast<int>(std::min<long long>(total, INT_MAX));
+    // A count at or below zero is idle, whatever left it there: the new
+    // flash must start the animation again.
+    if (flash_remaining > 0 && on_animation_list) {
         if (flash_remaining < ticks) {
             flash_remaining = ticks;
             flash_shown = 0;
@@ -610,16 +616,21 @@ bool tarv_textctrl::animation_callback(int elapsed_ms)
     flash_elapsed_ms += elapsed_ms;
     if (flash_elapsed_ms >= flash_period_ms) {
         flash_elapsed_ms = elapsed_ms < flash_period_ms ? flash_elapsed_ms - flash_period_ms : 0;
-        --flash_remaining;
+        if (flash_remaining > 0) --flash_remaining;
     }
     bool evaluated = !flashes_.empty();
-    if (evaluated) background_color = current_flash_color();
+    bool recolored = false;
+    if (evaluated) {
+        tarv_color next = current_flash_color();
+        recolored = !(next == background_color);
+        background_color = next;
+    }
     bool stepped = drag_scroll_tick();
     // Stay listed until every flash has ended, so the background always
     // gets back to its base colour.
     bool keep = flash_remaining > 0 || !flashes_.empty();
     if (!evaluated && !stepped) return keep;
-    if (flash_remaining != flash_shown) {
+    if (flash_remaining != flash_shown || recolored) {
         flash_shown = flash_remaining;
         Refresh();
     }

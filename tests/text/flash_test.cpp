@@ -122,6 +122,33 @@ TEST_F(FlashTest, TheBackgroundAlwaysGetsBackToItsBase)
     EXPECT_EQ(t.background_color, (tarv_color{10, 20, 30}));
 }
 
+TEST_F(FlashTest, AFlashAfterOneWhoseStepsAddUpBelowZeroStillFades)
+{
+    CountingPeer peer;
+    t.attach_peer(&peer);
+    for (const char* first : {"ff0000 000000 -5", "ff0000 00ff00 -5 0000ff 10", "ff0000 000000 -5"}) {
+        // Through the real animation list, which drops a control whose
+        // callback says it is done.
+        t.parse_colorflash(first);
+        for (int i = 0; i < 100 && t.on_animation_list; ++i) run_animations(20);
+        ASSERT_FALSE(t.on_animation_list) << first;
+        EXPECT_GE(t.flash_remaining, 0) << first;
+
+        t.parse_colorflash("ff0000 000000 10");
+        EXPECT_TRUE(t.on_animation_list) << first;
+        std::vector<int> reds{t.background_color.red};
+        int refreshes = peer.refreshes;
+        for (int i = 0; i < 11; ++i) {
+            run_animations(20);
+            reds.push_back(t.background_color.red);
+        }
+        EXPECT_EQ(reds, (std::vector<int>{255, 229, 204, 178, 153, 127, 102, 76, 51, 25, 0, 0})) << first;
+        EXPECT_GE(peer.refreshes - refreshes, 10) << first;
+        EXPECT_FALSE(t.on_animation_list) << first;
+    }
+    t.attach_peer(nullptr);
+}
+
 TEST_F(FlashTest, BadPayloadsChangeNothingOrKeepTheGoodSteps)
 {
     LogCapture log(2);
