@@ -21,6 +21,7 @@ tarv_mw::tarv_mw(tarv_mw_view* view) : connection(*this, *this), view_(view)
 {
     mw_instance = this;
     main_display = std::make_unique<tarv_main_window>(text_font, 0, 0, 100, 100);
+    main_display->text.set_compact_mode(TConfig::instance().compact_mode() != 0);
     output_display = main_display.get();
     // The panels in their construction order; the popup manager, channel
     // window and group display take their places here when they exist.
@@ -536,6 +537,8 @@ void tarv_mw::apply_text_size_step(const tarv_text_size_step& step)
 
 void tarv_mw::apply_text_font()
 {
+    // The line height follows the current character's compact setting.
+    main_display->text.compact_mode = TConfig::instance().compact_mode() != 0;
     main_display->set_display_font(text_font);
     view_->fonts_changed();
     layout_panels();

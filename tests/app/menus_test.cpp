@@ -503,12 +503,28 @@ TEST_F(MenuCommands, UnknownIdsAreRefusedAndLogged)
     EXPECT_EQ(log.count("Warning in tarv_mw::menu_command(), unknown menu id"), 5);
 }
 
-TEST_F(MenuCommands, CompactFontFlipsAndTicks)
+TEST_F(MenuCommands, CompactFontFlipsTicksAndTightensTheLines)
 {
     record().compact_mode = 0;
+    mw.apply_text_font();
+    const int full = mw.main_display->text.line_height;
+    ASSERT_GT(full, 1);
     ASSERT_TRUE(mw.menu_command(33));
     EXPECT_EQ(record().compact_mode, 1);
     EXPECT_TRUE(mw.menu_ticks().checked(33));
+    EXPECT_EQ(mw.main_display->text.line_height, full - 1);
+    ASSERT_TRUE(mw.menu_command(33));
+    EXPECT_EQ(mw.main_display->text.line_height, full);
+
+    // A character whose record says compact gets compact lines when its
+    // window is made.
+    record().compact_mode = 1;
+    {
+        tarv_mw other{&view};
+        EXPECT_EQ(other.main_display->text.line_height, full - 1);
+    }
+    c.set_view(&mw);
+    mw_instance = &mw;
 }
 
 TEST_F(MenuCommands, SoundThatCannotStartStaysOff)
