@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libwxgtk3.2-dev libssl-dev portaudio19-dev libvorbisidec-dev zlib1g-dev
   xvfb xauth xdotool fonts-dejavu-core openssl python3
+  xclip
   clang-14 libclang-rt-14-dev
 )
 

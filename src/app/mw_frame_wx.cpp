@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <unistd.h>
 
-#include <wx/clipbrd.h>
 #include <wx/dcclient.h>
 #include <wx/utils.h>
 
@@ -17,6 +16,7 @@
 #include "support/config_dir.h"
 #include "support/debug_log.h"
 #include "text/ansi_display_wx.h"
+#include "text/clipboard.h"
 #include "text/main_window.h"
 
 namespace {
@@ -231,21 +231,12 @@ bool tarv_mw_frame::parse_native_font(const std::string& description, tarv_font_
 
 void tarv_mw_frame::set_clipboard_data(const std::string& text)
 {
-    if (!wxTheClipboard->Open()) return;
-    wxTheClipboard->UsePrimarySelection(true);
-    wxTheClipboard->SetData(new wxTextDataObject(tarv_from_latin1(text)));
-    wxTheClipboard->Close();
+    ::set_clipboard_data(text);
 }
 
 bool tarv_mw_frame::get_clipboard_data(std::string& text)
 {
-    if (!wxTheClipboard->Open()) return false;
-    wxTheClipboard->UsePrimarySelection(true);
-    wxTextDataObject data;
-    bool ok = wxTheClipboard->IsSupported(wxDF_TEXT) && wxTheClipboard->GetData(data);
-    wxTheClipboard->Close();
-    if (ok) text = tarv_to_latin1(data.GetText());
-    return ok;
+    return ::get_clipboard_data(text) != 0;
 }
 
 void tarv_mw_frame::fonts_changed()

@@ -29,7 +29,10 @@ struct tarv_mouse_event {
     kind type = MOTION;
     int x = 0;
     int y = 0;
+    // Buttons held during the event (a press counts its own button).
     bool left_down = false;
+    bool middle_down = false;
+    bool right_down = false;
     bool shift = false;
     bool control = false;
     int wheel_rotation = 0;  // multiples of wheel_delta; positive is away from the user

@@ -103,7 +103,10 @@ void tarv_panel_host::on_mouse(wxMouseEvent& event)
     else return;
     m.x = event.GetX();
     m.y = event.GetY();
-    m.left_down = event.LeftIsDown();
+    m.left_down = event.LeftIsDown() || m.type == tarv_mouse_event::LEFT_DOWN;
+    m.middle_down = event.MiddleIsDown() || m.type == tarv_mouse_event::MIDDLE_DOWN;
+    m.right_down = event.RightIsDown() || m.type == tarv_mouse_event::RIGHT_DOWN;
+    if (m.type == tarv_mouse_event::LEFT_UP) m.left_down = false;
     m.shift = event.ShiftDown();
     m.control = event.ControlDown();
     if (m.type == tarv_mouse_event::WHEEL) {

@@ -1,5 +1,7 @@
 #include "text/ansi_display_wx.h"
 
+#include "text/clipboard_wx.h"
+
 wxBEGIN_EVENT_TABLE(tarv_ansi_scrollbar_wx, wxScrollBar)
     EVT_SCROLL(tarv_ansi_scrollbar_wx::on_scroll)
 wxEND_EVENT_TABLE()
@@ -19,6 +21,7 @@ void tarv_ansi_scrollbar_wx::on_scroll(wxScrollEvent& event)
 tarv_ansi_display_host::tarv_ansi_display_host(wxWindow* parent, tarv_ansi_display* display, bool owns_display)
     : tarv_panel_host(parent, display, owns_display), display_(display)
 {
+    tarv_install_wx_clipboard();
     if (!display_) return;
     text_host_ = new tarv_panel_host(this, &display_->text, false);
     scroll_bar_ = new tarv_ansi_scrollbar_wx(this, this);

@@ -27,6 +27,8 @@ namespace {
 constexpr std::size_t max_flashes = 32;
 constexpr int flash_tick_ms = 15;
 constexpr long long duration_limit = 1000000000;
+// Behind selected text; the same grey as reverse video.
+constexpr tarv_color selection_background{64, 64, 64};
 
 // Bytes that append_text copies unchanged.
 struct plain_byte_table {
@@ -403,38 +405,6 @@ void tarv_textctrl::clear_text()
     store_.clear();
 }
 
-void tarv_textctrl::clear_selection()
-{
-    selection_active = 0;
-    selection_start_line = selection_start_offset = 0;
-    selection_end_line = selection_end_offset = 0;
-    selection_anchor_line = selection_anchor_offset = 0;
-    selection_point_line = selection_point_offset = 0;
-    Refresh();
-}
-
-void tarv_textctrl::on_mouse(const tarv_mouse_event& event)
-{
-    if (event.type == tarv_mouse_event::WHEEL && event.wheel_rotation != 0) {
-        int delta = event.wheel_delta > 0 ? event.wheel_delta : 1;
-        long long sum = static_cast<long long>(wheel_accumulator) + event.wheel_rotation;
-        long long before = wheel_accumulator / delta, after = sum / delta;
-        // Endless spinning must not overflow; keep the sign and the remainder.
-        if (sum > (1 << 30) || sum < -(1 << 30)) sum %= delta;
-        wheel_accumulator = static_cast<int>(sum);
-        if (!owner || before == after) return;
-        owner->freeze_scrolling();
-        if (before < after)
-            owner->scroll_lines_up(3);
-        else
-            owner->scroll_lines_down(3);
-        return;
-    }
-    // The middle and right buttons bring back the newest text.
-    if ((event.type == tarv_mouse_event::MIDDLE_DOWN || event.type == tarv_mouse_event::RIGHT_DOWN) && owner)
-        owner->unfreeze_scrolling();
-}
-
 void tarv_textctrl::on_focus()
 {
     if (owner) owner->on_focus();
@@ -480,21 +450,31 @@ void tarv_textctrl::draw_line(tarv_bitmap& surface, int index, int y)
 {
     if (index > current_line || !font_) return;
     int right = surface.GetWidth();
+    // Characters first ... last (inclusive) of this line are selected.
+    int first = 0, last = -1;
+    const bool selected = selected_range(index, &first, &last);
     int x = 1;
+    int offset = 0;  // index of the chunk's first character in the line
     for (std::size_t i = line_chunk_begin(index), e = line_chunk_end(index); i < e; ++i) {
-        // Same pixels as DrawTextTransparent, without needing a terminator.
+        // Same pixels as DrawTextTransparent and DrawText, without needing a terminator.
         if (x > right) return;
         const tarv_textctrl_chunk& c = chunks_[i];
         tarv_color color = tarv_unpack_color(c.color);
         const char* text = store_.data(c.text);
+        const int n = c.text.length;
         int pen = x;
-        for (int k = 0; k < c.text.length && pen <= right; ++k) {
+        for (int k = 0; k < n && pen <= right; ++k) {
             const tarv_bitmap* glyph = font_->glyph(static_cast<unsigned char>(text[k]));
             if (!glyph) continue;
-            surface.DrawTextGlyphTransparent(*glyph, pen, y, color);
+            const int at = offset + k;
+            if (selected && at >= first && at <= last)
+                surface.DrawTextGlyph(*glyph, pen, y, color, selection_background);
+            else
+                surface.DrawTextGlyphTransparent(*glyph, pen, y, color);
             pen += glyph->GetWidth();
         }
         x += c.width;
+        offset += n;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -50,6 +51,16 @@ inline tarv_color tarv_unpack_color(std::uint32_t v)
     return tarv_color{static_cast<std::int32_t>((v >> 16) & 0xff), static_cast<std::int32_t>((v >> 8) & 0xff),
                       static_cast<std::int32_t>(v & 0xff)};
 }
+
+// A text position: a display line and the 0-based index of a character in it.
+struct tarv_text_pos {
+    int line = 0;
+    int offset = 0;
+    bool operator==(const tarv_text_pos&) const = default;
+};
+
+// Opens a web address clicked in the text; the main window installs it.
+extern std::function<void(const char*)> tarv_url_opener;
 
 // Printable stand-ins for the bytes 128-255.
 extern const char high_char_map[128];
@@ -100,11 +111,24 @@ public:
     int get_visible_line_count() const;
     void set_display_line(int n);
 
-    // Selection is reset whenever the lines are rebuilt.
+    // Selection with the left button (selection.cpp). The selected text goes
+    // to the primary selection on every change; it is reset whenever the
+    // lines are rebuilt.
+    tarv_text_pos translate_xy_to_line_and_offset(int x, int y) const;
+    void normalize_selection();
+    void copy_selection_to_clipboard();
+    // The selected text as copied ("\n" only after complete lines); false
+    // when nothing is selected or a selected line is missing.
+    bool get_selected_text(std::string& out) const;
     void clear_selection();
     bool has_selection() const { return selection_active != 0; }
-    // One step of drag scrolling; true when it scrolled.
-    virtual bool drag_scroll_tick() { return false; }
+    // 1 when a web address lies under (line, offset): it is opened and selected.
+    int url_clicked_on(int line, int offset);
+    // The mouse capture was lost during a drag.
+    void mouse_event_handler();
+    // One step of drag scrolling inside animation_callback; true when it scrolled.
+    bool drag_scroll_tick();
+    void start_drag_animation();
 
     // Colour flash of the background.
     void parse_colorflash(const char* payload);
@@ -138,10 +162,13 @@ public:
 
     int wheel_accumulator = 0;
     int selection_active = 0;
-    int selection_start_line = 0, selection_start_offset = 0;
-    int selection_end_line = 0, selection_end_offset = 0;
-    int selection_anchor_line = 0, selection_anchor_offset = 0;
-    int selection_point_line = 0, selection_point_offset = 0;
+    tarv_text_pos selection_start;   // first selected character
+    tarv_text_pos selection_end;     // last selected character, inclusive
+    tarv_text_pos selection_anchor;  // where the left button went down
+    tarv_text_pos selection_point;   // the moving end
+    int dragging = 0;
+    int ignore_until_release = 0;
+    int drag_step = 0;  // lines per drag-scroll step: < 0 above the text, > 0 below
 
 private:
     struct flash_step_rec {
@@ -163,6 +190,9 @@ private:
     void follow_new_line();
     void reset_lines();
     void draw_line(tarv_bitmap& surface, int index, int y);
+    // Selected character range of a line, inclusive; false when none.
+    bool selected_range(int line, int* first, int* last) const;
+    bool line_exists(int line) const { return line >= 0 && line <= current_line; }
 
     const tarv_font* font_ = nullptr;
     tarv_text_arena store_;

@@ -1,0 +1,73 @@
+#include "text/clipboard_wx.h"
+
+#include <wx/clipbrd.h>
+#include <wx/log.h>
+
+#include "support/debug_log.h"
+#include "text/clipboard.h"
+
+namespace {
+
+// Text bytes are Latin-1; characters beyond it read back as '?'.
+wxString from_bytes(const std::string& text)
+{
+    wxString out;
+    out.reserve(text.size());
+    for (unsigned char c : text) out += wxUniChar(static_cast<unsigned>(c));
+    return out;
+}
+
+std::string to_bytes(const wxString& text)
+{
+    std::string out;
+    out.reserve(text.length());
+    for (wxUniChar c : text) {
+        auto value = c.GetValue();
+        out.push_back(value < 256 ? static_cast<char>(value) : '?');
+    }
+    return out;
+}
+
+class wx_primary_selection : public tarv_clipboard_backend {
+public:
+    bool write_primary(const std::string& text) override
+    {
+        // The toolkit's own complaints would pop up message boxes.
+        wxLogNull quiet;
+        if (!wxTheClipboard->Open()) {
+            TARV_LOG(2, "Error in set_clipboard_data(), unable to open clipboard.\n");
+            return false;
+        }
+        wxTheClipboard->UsePrimarySelection(true);
+        wxTheClipboard->SetData(new wxTextDataObject(from_bytes(text)));
+        wxTheClipboard->Close();
+        return true;
+    }
+
+    bool read_primary(std::string& text) override
+    {
+        wxLogNull quiet;
+        if (!wxTheClipboard->Open()) {
+            TARV_LOG(2, "Error in get_clipboard_data(), unable to open clipboard.\n");
+            return false;
+        }
+        wxTheClipboard->UsePrimarySelection(true);
+        if (!wxTheClipboard->IsSupported(wxDF_TEXT)) {
+            wxTheClipboard->Close();
+            return false;
+        }
+        wxTextDataObject data;
+        bool ok = wxTheClipboard->GetData(data);
+        wxTheClipboard->Close();
+        if (ok) text = to_bytes(data.GetText());
+        return ok;
+    }
+};
+
+}  // namespace
+
+void tarv_install_wx_clipboard()
+{
+    static wx_primary_selection backend;
+    if (!tarv_get_clipboard_backend()) tarv_set_clipboard_backend(&backend);
+}
