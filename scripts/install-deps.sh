@@ -10,6 +10,7 @@ packages=(
   xvfb xauth xdotool fonts-dejavu-core openssl python3
   xclip
   clang-14 libclang-rt-14-dev
+  imagemagick
 )
 
 missing=()

@@ -558,7 +558,10 @@ bool tarv_mw::menu_command(int id)
     case MENU_GROUP_OFF: c.set_group_status_display(0); return true;
     case MENU_GROUP_VERTICAL: c.set_group_status_display(1); return true;
     case MENU_GROUP_HORIZONTAL: c.set_group_status_display(2); return true;
-    case MENU_GROUP_BAR_INVERT: c.set_group_status_inverted_bars(flip(c.group_status_inverted_bars())); return true;
+    case MENU_GROUP_BAR_INVERT:
+        c.set_group_status_inverted_bars(flip(c.group_status_inverted_bars()));
+        group_display->Refresh();
+        return true;
     case MENU_STATUS_BAR: c.set_status_bar(flip(c.status_bar())); return true;
     case MENU_SKY_BAR: c.set_sky_bar(flip(c.sky_bar())); return true;
     case MENU_HP_BAR: c.set_hpbar_enable(flip(c.hpbar_enable())); return true;

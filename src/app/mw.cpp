@@ -1,5 +1,6 @@
 #include "app/mw.h"
 
+#include "app/preference_commands.h"
 #include "app/startup.h"
 #include "config/config.h"
 #include "connection/client_status.h"
@@ -28,6 +29,13 @@ tarv_mw::tarv_mw(tarv_mw_view* view) : connection(*this, *this), view_(view)
     direction_buttons = std::make_unique<tarv_direction_buttons>(button_actions());
     hint_buttons = std::make_unique<tarv_hint_buttons>(button_actions());
     fkey_manager = std::make_unique<tarv_fkey_manager>(button_actions());
+    group_display = std::make_unique<tarv_group_display>();
+    group_display->settings = [] {
+        const TConfig& c = TConfig::instance();
+        return tarv_group_settings{c.group_status_display(), c.group_status_inverted_bars() != 0, c.current_layout()};
+    };
+    main_display->set_group_overlay(group_display.get());
+    group_display->Show(false);
     direction_buttons->setup_labels();
     status_display = std::make_unique<tarv_status_display>(status_values_);
     status_display->reset_values();
@@ -198,6 +206,8 @@ tarv_layout_input tarv_mw::layout_input() const
     in.channel_window_enable = c.channel_window_enable();
     in.channel_window_height = c.channel_window_height();
     in.mw_scrollbar_enable = c.mw_scrollbar_enable();
+    in.group_preferred_height = group_display->preferred_height();
+    in.group_has_entries = !group_display->entries().empty();
     return in;
 }
 
@@ -222,6 +232,13 @@ void tarv_mw::layout_panels()
     apply_group(*direction_buttons, layout.direction_buttons);
     apply_group(*hint_buttons, layout.hint_buttons);
     apply_group(*fkey_manager, layout.fkey_manager);
+    // The group display is shown while it has members and its setting is
+    // on; in the embedded layout the main display places it.
+    group_display->mode = layout.group_display_mode;
+    if (layout.group_parent == tarv_layout_parent::main_window) apply(*group_display, layout.group_display);
+    group_display->Show(TConfig::instance().group_status_display() != 0 && !group_display->entries().empty());
+    update_overlays();
+    group_display->Refresh();
     main_display->scroll_to_end();
 }
 
@@ -315,6 +332,7 @@ void tarv_mw::reset_panels_after_disconnect()
     fkey_manager->set_active(false);
     status_bar->reset_values();
     status_display->reset_values();
+    group_display->clear_group();
 }
 
 void tarv_mw::show_disconnected_buttons()
@@ -348,6 +366,30 @@ void tarv_mw::fkey_button_tag(const char* name, const char* data)
 void tarv_mw::hint_button_tag(const char* name, const char* data)
 {
     hint_buttons->setup_button(name, data);
+}
+
+void tarv_mw::group_data(const char* data)
+{
+    group_display->update_group(data);
+    // The embedded form sits under the automap at the height it now wants.
+    main_display->place_overlays();
+}
+
+void tarv_mw::preference_command(const char* data)
+{
+    config_cmd_process(this, data);
+}
+
+// The automap panel and the popup buttons are not built yet; until they are
+// their blink is only noted.
+void tarv_mw::flash_automap()
+{
+    TARV_LOG(3, "tarv_mw::flash_automap() - no automap panel.\n");
+}
+
+void tarv_mw::flash_popup_buttons()
+{
+    TARV_LOG(3, "tarv_mw::flash_popup_buttons() - no popup buttons.\n");
 }
 
 void tarv_mw::set_title(const char* title)
@@ -446,6 +488,7 @@ void tarv_mw::apply_theme_change(bool force_background)
     switch_themes(c.current_theme(), c.current_background_theme());
     if (force_background) view_->rebuild_background();
     redraw_button_groups();
+    group_display->Refresh();
     layout_panels();
     view_->repaint();
 }
@@ -457,6 +500,9 @@ void tarv_mw::place_automap()
 
 void tarv_mw::place_group_display()
 {
+    const tarv_group_placement place = place_group_display_decision(TConfig::instance().current_layout());
+    group_display->mode = place.mode;
+    view_->place_panel_window(*group_display, place.parent);
     update_overlays();
 }
 
@@ -548,6 +594,7 @@ void tarv_mw::apply_button_fonts()
 {
     // Labels are measured in the panel font: a new font needs new pictures.
     redraw_button_groups();
+    group_display->update_font_metrics();
     layout_panels();
     view_->repaint();
 }

@@ -20,6 +20,7 @@
 #include "connection/tag_dispatch.h"
 #include "input/input_host.h"
 #include "panels/buttons.h"
+#include "panels/group_display.h"
 #include "panels/status_display.h"
 #include "support/text_buffer.h"
 
@@ -82,6 +83,13 @@ public:
     // Shows one of the exit dialogs centred and modal; the button pressed
     // comes back through tarv_mw::exit_dialog_choice.
     virtual void show_exit_dialog(tarv_exit_dialog dialog) { (void)dialog; }
+    // Makes the panel's window a child of the main window or of the main
+    // display's text area (the embedded layout).
+    virtual void place_panel_window(tarv_embedded_window& panel, tarv_layout_parent parent)
+    {
+        (void)panel;
+        (void)parent;
+    }
 };
 
 class tarv_mw : public tarv_connection_host,
@@ -151,6 +159,9 @@ public:
     void update_map_menu();
     void set_automap_display(bool on);
     void toggle_automap();
+    // Blinks of panels that live elsewhere (preference commands).
+    void flash_automap();
+    void flash_popup_buttons();
     void enable_menu_item(int menu_id, bool enabled);
     const tarv_menu_ticks& menu_ticks() const { return menu_ticks_; }
 
@@ -172,6 +183,7 @@ public:
     std::unique_ptr<tarv_direction_buttons> direction_buttons;
     std::unique_ptr<tarv_hint_buttons> hint_buttons;
     std::unique_ptr<tarv_fkey_manager> fkey_manager;
+    std::unique_ptr<tarv_group_display> group_display;
     tarv_ansi_display* output_display = nullptr;
     tarv_game_connection connection;
 
@@ -277,6 +289,8 @@ public:
     void set_fkey_buttons_active(bool active) override;
     void fkey_button_tag(const char* name, const char* data) override;
     void hint_button_tag(const char* name, const char* data) override;
+    void group_data(const char* data) override;
+    void preference_command(const char* data) override;
     tarv_ansi_display& main_text_display() override;
     tarv_ansi_display* output_target() const override { return output_display; }
     void set_output_target(tarv_ansi_display* display) override { output_display = display; }

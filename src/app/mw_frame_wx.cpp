@@ -83,6 +83,7 @@ tarv_mw_frame::tarv_mw_frame(const wxString& title, const wxPoint& position, con
     for (wxWindow* panel : {static_cast<wxWindow*>(status_display_host), static_cast<wxWindow*>(status_bar_host),
                             static_cast<wxWindow*>(sky_host)})
         keep_keyboard_on_command_line(panel, false);
+    keep_keyboard_on_command_line(new tarv_panel_host(this, core_->group_display.get(), false), false);
 
     for (auto kind : {tarv_exit_dialog::newbie_quit, tarv_exit_dialog::save_quit, tarv_exit_dialog::pgm_exit,
                       tarv_exit_dialog::newbie_disconnect, tarv_exit_dialog::disconnect})
@@ -94,6 +95,7 @@ tarv_mw_frame::tarv_mw_frame(const wxString& title, const wxPoint& position, con
     SetBackgroundColour(*wxBLACK);
     fonts_changed();
     input_host_->line_edit()->SetFocus();
+    core_->place_group_display();
     core_->layout_panels();
     Refresh();
 
@@ -275,6 +277,20 @@ void tarv_mw_frame::enable_menu_item(int menu_id, bool enabled)
 bool tarv_mw_frame::choose_font(const tarv_font_desc& initial, tarv_font_desc* chosen, std::string* native)
 {
     return tarv_font_dialog(this, initial, chosen, native);
+}
+
+void tarv_mw_frame::place_panel_window(tarv_embedded_window& panel, tarv_layout_parent parent)
+{
+    auto* host = dynamic_cast<tarv_panel_host*>(panel.peer());
+    if (!host) return;
+    wxWindow* wanted = this;
+    if (parent == tarv_layout_parent::text_area && display_host_ && display_host_->text_host())
+        wanted = display_host_->text_host();
+    if (host->GetParent() == wanted) return;
+    host->Reparent(wanted);
+    host->peer_move_resize(panel.x(), panel.y(), panel.width(), panel.height());
+    // Over the text, the panel stays above its new parent's drawing.
+    host->Raise();
 }
 
 void show_dialog_centered(wxDialog* dialog, bool modal)

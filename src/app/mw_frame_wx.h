@@ -40,6 +40,7 @@ public:
     void set_menu_check(int menu_id, bool checked) override;
     void enable_menu_item(int menu_id, bool enabled) override;
     bool choose_font(const tarv_font_desc& initial, tarv_font_desc* chosen, std::string* native) override;
+    void place_panel_window(tarv_embedded_window& panel, tarv_layout_parent parent) override;
 
 private:
     void on_main_timer(wxTimerEvent&);

@@ -95,7 +95,8 @@ HELP = ("Commands:\r\n"
         "  who (wh)        who is playing     say (sa, ')  speak aloud\r\n"
         "  kill (k) rat    pick a fight       recall       return to the square\r\n"
         "  scan (sca)      what lies around   (keypad 5 scans, the other keys walk)\r\n"
-        "  help (h)        this list          quit         leave the world")
+        "  tutorial (tut)  where to click     help (h)     this list\r\n"
+        "  quit            leave the world")
 
 
 def log(message):
@@ -353,6 +354,7 @@ class Session:
             ("help", 1, lambda arg: self.say(HELP)),
             ("recall", 3, lambda arg: self.recall()),
             ("scan", 2, lambda arg: self.scan()),
+            ("tutorial", 3, lambda arg: self.tutorial()),
         ]
         while True:
             line = self.command()
@@ -402,7 +404,18 @@ class Session:
 
     def status(self):
         self.send(tag("hp", f"{self.hp} {self.hp_max} {self.mana} {self.mana_max} "
-                            f"{self.move} {self.move_max}"))
+                            f"{self.move} {self.move_max}"), self.group_tag())
+
+    def group_tag(self):
+        """The player, a pet (kind 1, between dots) and a follower (kind 2, after a dash)."""
+        return tag("group", f"{self.hp} {self.hp_max} {self.mana} {self.mana_max} {self.move} {self.move_max} "
+                            f"{self.name}\n"
+                            "14 20 0 0 25 40 .Whiskers.\n"
+                            "30 45 10 10 12 60 -Old Tam\n")
+
+    def tutorial(self):
+        self.say(f"{BOLD_YELLOW}The buttons on the right suggest what to do next; click one.{RESET}")
+        self.send(tag("config", "hint_buttons flash"))
 
     def sky_tag(self):
         """Outdoors the sky shows; the game clock runs from the real one."""
