@@ -9,6 +9,7 @@ packages=(
   libwxgtk3.2-dev libssl-dev portaudio19-dev libvorbisidec-dev zlib1g-dev
   xvfb xauth xdotool fonts-dejavu-core openssl python3
   xclip
+  libasound2-dev sox vorbis-tools
   clang-14 libclang-rt-14-dev
   imagemagick
 )

@@ -2,6 +2,7 @@
 
 #include "app/preference_commands.h"
 #include "app/startup.h"
+#include "audio/audio_engine.h"
 #include "config/config.h"
 #include "connection/client_status.h"
 #include "draw/embedded_window.h"
@@ -138,6 +139,7 @@ void tarv_mw::flush_partial_line()
 void tarv_mw::orderly_exit()
 {
     TARV_LOG(2, "tarv_mw::shutdown - requested exit\n");
+    release_audio();
     save_configuration();
     view_->destroy_window();
 }

@@ -165,6 +165,10 @@ public:
     void enable_menu_item(int menu_id, bool enabled);
     const tarv_menu_ticks& menu_ticks() const { return menu_ticks_; }
 
+    // Sound (mw_audio.cpp): the output starts with the window when sound is
+    // on; image buttons click from then on.
+    void open_audio_at_start();
+
     // Queues a client message for the next tick.
     void queue_pending_message(const char* text);
     void save_configuration();
@@ -233,8 +237,8 @@ public:
     void set_status_display_bars(bool hp, bool exp, bool enemy) override;
     void apply_layout_mode() override;
     void apply_theme_change(bool force_background) override;
-    bool start_audio() override { return true; }
-    void stop_audio() override {}
+    bool start_audio() override;
+    void stop_audio() override;
     bool parse_native_font(const std::string& description, tarv_font_desc* out) override;
     void character_config_changed() override;
 
@@ -285,6 +289,7 @@ public:
     void show_status_display(bool shown) override;
     void clear_status_display_enemy_flag() override;
     void sky_state(const char* data) override;
+    void sound_request(const char* data) override;
     void directions_changed() override;
     void set_fkey_buttons_active(bool active) override;
     void fkey_button_tag(const char* name, const char* data) override;

@@ -103,6 +103,7 @@ tarv_mw_frame::tarv_mw_frame(const wxString& title, const wxPoint& position, con
     main_timer_.Start(tick_ms);
     ping_timer_.Start(15000);
     save_timer_.Start(300000);
+    core_->open_audio_at_start();
 }
 
 tarv_mw_frame::~tarv_mw_frame()

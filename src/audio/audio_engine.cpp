@@ -1,5 +1,7 @@
 #include "audio/audio_engine.h"
 
+#include <alsa/asoundlib.h>
+
 #include <atomic>
 #include <mutex>
 
@@ -7,8 +9,19 @@
 
 namespace {
 
+// PortAudio probes every ALSA device it can think of, and ALSA reports each
+// one that is missing on stderr; what matters comes back as PortAudio's
+// error codes, which the engine logs.
+void quiet_alsa(const char*, int, const char*, int, const char*, ...) {}
+
+PaError portaudio_initialize()
+{
+    snd_lib_error_set_handler(quiet_alsa);
+    return Pa_Initialize();
+}
+
 const tarv_audio_backend portaudio_backend = {
-    Pa_Initialize,     Pa_Terminate,   Pa_GetDefaultOutputDevice, Pa_GetDeviceInfo, Pa_OpenStream,
+    portaudio_initialize,     Pa_Terminate,   Pa_GetDefaultOutputDevice, Pa_GetDeviceInfo, Pa_OpenStream,
     Pa_StartStream,    Pa_StopStream,  Pa_CloseStream,            Pa_GetErrorText,
 };
 const tarv_audio_backend* backend = &portaudio_backend;

@@ -467,6 +467,9 @@ class Session:
             self.end_fight()
         for other in self.world.others_in(self.room, self):
             other.tell(f"{self.name} leaves {direction}.")
+        # Sound pack sounds (scripts/make-demo-sounds.sh): a door between indoors and out.
+        if (self.room in INDOORS) != (exits[direction] in INDOORS):
+            self.send(tag("sound", "world/door"))
         self.room = exits[direction]
         self.move -= 1
         for other in self.world.others_in(self.room, self):
@@ -544,10 +547,12 @@ class Session:
         elif self.rat_health > 0:
             lines.append("The rat squeaks at you and misses.")
         self.say("\r\n" + "\r\n".join(lines))
+        self.send(tag("sound", "combat/hit"))
         self.status()
         self.send(tag("enemyhp", f"{self.rat_health} {RAT_NAME}"))
         if self.rat_health == 0:
             self.say(f"{YELLOW}The rat squeals and darts into a crack in the wall.{RESET}")
+            self.send(tag("sound", "combat/squeal"))
             self.rat_back_at = time.monotonic() + RAT_RETURNS
             self.xp += 150
             if self.xp >= 1000:

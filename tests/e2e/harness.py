@@ -31,14 +31,15 @@ def free_closed_port():
 
 
 class Client:
-    def __init__(self, binary, port, host="127.0.0.1", args=()):
+    def __init__(self, binary, port, host="127.0.0.1", args=(), home=None):
+        """home: a HOME the test has prepared (removed at cleanup); default a new one."""
         self.binary, self.port, self.host, self.args = os.path.abspath(binary), port, host, list(args)
-        self.home = None
+        self.home = home
         self.proc = None
         self.log = None
 
     def start(self):
-        self.home = tempfile.mkdtemp(prefix="tessel_home_")
+        self.home = self.home or tempfile.mkdtemp(prefix="tessel_home_")
         env = dict(os.environ)
         env["HOME"] = self.home
         self.log = open(os.path.join(self.home, "client_output.txt"), "wb")

@@ -1,0 +1,129 @@
+"""Sound end to end: the client on a machine without a sound device goes on
+silently with sound switched off; with a device (ALSA's null device, set up
+in the test's HOME) it decodes the demo world's sounds from the sound pack,
+plays the ones the world asks for, and refuses names that leave the pack.
+
+    test_sound.py /path/to/tessel
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+import uuid
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from harness import Client, run_checks  # noqa: E402
+from test_demo_world import DemoServer  # noqa: E402
+from test_playable import BINARY, Window  # noqa: E402
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+DEBUG_LOG = "/tmp/karthem_tessel.txt"
+
+
+def log_size():
+    try:
+        return os.path.getsize(DEBUG_LOG)
+    except FileNotFoundError:
+        return 0
+
+
+def log_since(offset):
+    try:
+        with open(DEBUG_LOG, "rb") as f:
+            f.seek(offset)
+            return f.read().decode("latin-1")
+    except FileNotFoundError:
+        return ""
+
+
+def wait_for_log(offset, needle, timeout=10.0):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        text = log_since(offset)
+        if needle in text:
+            return text
+        time.sleep(0.05)
+    raise AssertionError(f"debug log never showed {needle!r}:\n{log_since(offset)[-3000:]}")
+
+
+def system_audio_setting(client):
+    with open(os.path.join(client.home, ".Karthem", "karthem.cfg"), encoding="latin-1") as f:
+        text = f.read()
+    return text.split("<system_audio_enable>")[1].split("<")[0].strip()
+
+
+def quit_client(client, window):
+    window.type("//quit")
+    status = client.proc.wait(timeout=15)
+    assert status == 0, status
+
+
+def no_device_switches_sound_off():
+    server = DemoServer()
+    try:
+        with Client(BINARY, server.port) as client:
+            # HOME has no ALSA configuration and the machine no sound card.
+            client.wait_for_display("By what name are you known?", timeout=30)
+            window = Window(client.proc.pid)
+            window.type("bea")
+            client.wait_for_display("Password:")
+            window.type("pw")
+            client.wait_for_display("Lantern Square")
+            window.type("d")   # the world sends a door sound: ignored while sound is off
+            client.wait_for_display("A Damp Cellar")
+            window.type("look")
+            client.wait_for_display(lambda t: t.count("A Damp Cellar") >= 2)
+            quit_client(client, window)
+            output = open(os.path.join(client.home, "client_output.txt"), encoding="latin-1").read()
+            if not os.path.exists("/dev/snd"):
+                assert system_audio_setting(client) == "0", "sound was not switched off:\n" + output
+    finally:
+        server.stop()
+
+
+def sounds_play_from_the_sound_pack():
+    server = DemoServer()
+    try:
+        home = tempfile.mkdtemp(prefix="tessel_home_")
+        pack = os.path.join(home, ".Karthem", "soundpack")
+        subprocess.run([os.path.join(ROOT, "scripts", "make-demo-sounds.sh"), pack], check=True)
+        # A name of this run only, so that the shared debug log can be searched.
+        unique = "t" + uuid.uuid4().hex[:10]
+        os.makedirs(os.path.join(pack, unique))
+        os.link(os.path.join(pack, "world", "door.ogg"), os.path.join(pack, unique, "knock.ogg"))
+        # ALSA's null device stands in for a sound card.
+        with open(os.path.join(home, ".asoundrc"), "w") as f:
+            f.write("pcm.!default { type null }\n")
+        client = Client(BINARY, server.port, home=home).start()
+        try:
+            client.wait_for_display("By what name are you known?", timeout=30)
+            window = Window(client.proc.pid)
+            window.type("//debug 3")
+            start = log_size()
+            window.type(f"//soundtest {unique}/knock and more words")
+            wait_for_log(start, f"tarv_soundpack::get_sound_data() - loaded sound 'soundpack/{unique}/knock.ogg'.")
+            escape = f"../../{unique}"
+            window.type(f"//soundtest {escape}")
+            text = wait_for_log(start, f"refused sound name '{escape}'")
+            assert f"no sound available for '{escape}'" in text, text
+            # The world's own sound, sent when the player walks indoors.
+            window.type("cid")
+            client.wait_for_display("Password:")
+            window.type("pw")
+            client.wait_for_display("Lantern Square")
+            window.type("d")
+            client.wait_for_display("A Damp Cellar")
+            wait_for_log(start, "loaded sound 'soundpack/world/door.ogg'")
+            quit_client(client, window)
+            assert system_audio_setting(client) == "1", "sound did not stay on with a device"
+        finally:
+            client.stop()
+            client.cleanup()
+    finally:
+        server.stop()
+
+
+if __name__ == "__main__":
+    run_checks("test_sound", [no_device_switches_sound_off, sounds_play_from_the_sound_pack])
