@@ -342,7 +342,7 @@ TEST_F(AudioEngine, MixingAndAddingRunTogether)
             return --frames > 0;
         }
     };
-    const int rounds = 200000;
+    const int rounds = 50000;
     for (int i = 0; i < rounds; ++i) {
         audio_add_object(new checked_sound(main_id, 1 + i % 300));
         if (i % 3 == 0) tarv_audio_play<tarv_audio_playout_stereo_memory>(data, int(sizeof data), &use);
