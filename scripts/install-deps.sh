@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libwxgtk3.2-dev libssl-dev portaudio19-dev libvorbisidec-dev zlib1g-dev
+  libwxgtk3.2-dev libssl-dev portaudio19-dev libvorbisidec-dev zlib1g-dev liblz4-dev
   xvfb xauth xdotool fonts-dejavu-core openssl python3
   xclip
   libasound2-dev sox vorbis-tools

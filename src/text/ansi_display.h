@@ -145,6 +145,13 @@ public:
     std::string run_text(const tarv_render_run_view& run) const;
     // All text as received, runs concatenated (end-to-end test seam).
     std::string render_list_text();
+    // Off: old text is never sealed (tests compare sealed and plain stores).
+    void set_sealing(bool on)
+    {
+        text.set_sealing(on);
+        render_text_.set_sealing(on);
+        render_runs_.set_sealing(on);
+    }
     // The display lines as shown, one string each (end-to-end test seam).
     std::vector<std::string> dump_lines() const { return text.line_texts(); }
 

@@ -134,8 +134,12 @@ void tarv_textctrl::set_compact_mode(bool on)
 void tarv_textctrl::set_text_font(const tarv_font* font)
 {
     font_ = font ? font : text_font;
+    int old_widths[256];
+    std::memcpy(old_widths, char_widths, sizeof old_widths);
     update_char_metrics();
-    rewrap_lines();
+    // Breaks depend only on the character widths: the same widths (a login
+    // re-applying the font in use) leave a long scrollback as it is.
+    if (std::memcmp(old_widths, char_widths, sizeof old_widths) != 0) rewrap_lines();
 }
 
 void tarv_textctrl::set_text_colors(const tarv_color& foreground, const tarv_color& background)
@@ -150,7 +154,7 @@ tarv_textctrl_line& tarv_textctrl::get_or_create_line(int index)
     auto i = static_cast<std::size_t>(index);
     if (i >= lines_.capacity()) lines_.ensure(lines_.capacity() + line_table_step);
     while (lines_.size() <= i) lines_.push_back(tarv_textctrl_line{static_cast<std::uint32_t>(chunks_.size()), 0});
-    return lines_[i];
+    return lines_.mut(i);
 }
 
 std::size_t tarv_textctrl::line_chunk_begin(int line) const
@@ -192,6 +196,14 @@ std::size_t tarv_textctrl::bytes_reserved() const
 {
     return store_.bytes_reserved() + raw_chunks_.bytes_reserved() + chunks_.bytes_reserved() +
            lines_.bytes_reserved();
+}
+
+void tarv_textctrl::set_sealing(bool on)
+{
+    store_.set_sealing(on);
+    raw_chunks_.set_sealing(on);
+    chunks_.set_sealing(on);
+    lines_.set_sealing(on);
 }
 
 int tarv_textctrl::text_width(const char* text, int length) const
@@ -269,10 +281,12 @@ void tarv_textctrl::append_text(const char* text, std::size_t length)
 
 void tarv_textctrl::split_chunk_into_lines(const tarv_text_ref& ref, std::uint32_t color)
 {
-    const char* text = store_.data(ref);
     std::size_t length = ref.length;
     std::size_t start = 0;
     while (start < length) {
+        // Fetched anew each time: wrapping reads other blocks, which may
+        // push this one out of the cache of sealed blocks.
+        const char* text = store_.data(ref);
         const void* nl = std::memchr(text + start, '\n', length - start);
         if (!nl) {
             append_to_current_line(sub_ref(ref, start, length - start), color);
@@ -280,7 +294,7 @@ void tarv_textctrl::split_chunk_into_lines(const tarv_text_ref& ref, std::uint32
         }
         std::size_t segment = static_cast<std::size_t>(static_cast<const char*>(nl) - (text + start));
         append_to_current_line(sub_ref(ref, start, segment), color);
-        lines_[static_cast<std::size_t>(current_line)].complete = 1;
+        lines_.mut(static_cast<std::size_t>(current_line)).complete = 1;
         ++current_line;
         tarv_textctrl_line& line = get_or_create_line(current_line);
         line.first = static_cast<std::uint32_t>(chunks_.size());
@@ -352,7 +366,7 @@ void tarv_textctrl::calc_break_position()
         // None: a single character wider than the text area; the line stays over-long.
         if (!find_break_position(first, end, limit, &bi, &k)) return;
 
-        tarv_textctrl_chunk& broken = chunks_[bi];
+        tarv_textctrl_chunk& broken = chunks_.mut(bi);
         tarv_textctrl_chunk rest{};
         rest.text = sub_ref(broken.text, static_cast<std::size_t>(k), broken.text.length - static_cast<std::size_t>(k));
         rest.color = broken.color;

@@ -142,6 +142,8 @@ public:
 
     // Memory held by the stores, for the benchmarks.
     std::size_t bytes_reserved() const;
+    // Off: old text is never sealed (tests compare sealed and plain stores).
+    void set_sealing(bool on);
 
     std::mutex text_lock;
     int char_widths[256] = {0};
@@ -198,7 +200,7 @@ private:
     tarv_text_arena store_;
     tarv_paged_array<tarv_textctrl_raw_chunk, 14> raw_chunks_;
     tarv_paged_array<tarv_textctrl_chunk, 14> chunks_;
-    tarv_paged_array<tarv_textctrl_line, 16> lines_;
+    tarv_paged_array<tarv_textctrl_line, 14> lines_;
     long long current_line_width_ = 0;  // sum of the chunk widths of the current line
     std::deque<color_flash> flashes_;  // newest first
 };

@@ -26,6 +26,16 @@ from karthem_server import ScriptedServer, call, expect_line, send, send_bulk, w
 MARKER = "INGEST COMPLETE 7f3a"
 
 
+def private_kb(pid):
+    """Private resident memory (RssAnon) in kB: unlike VmRSS it leaves out the
+    toolkit's shared libraries, so it shows what the scrollback costs."""
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith("RssAnon:"):
+                return int(line.split()[1])
+    return 0
+
+
 def main():
     binary = sys.argv[1]
     megabytes = float(sys.argv[2]) if len(sys.argv) > 2 else 20.0
@@ -38,6 +48,7 @@ def main():
     def mark_start():
         client = client_ref["client"]
         figures["cpu_before"], _ = client.process_figures()
+        figures["anon_before"] = private_kb(client.proc.pid)
         times["start"] = time.monotonic()
         started.set()
 
@@ -68,6 +79,7 @@ def main():
         if how is None:
             sys.exit(f"client did not finish within the limit; failures: {server.failures}")
         cpu, peak_kb = client.process_figures()
+        anon_after = private_kb(client.proc.pid)
         elapsed = end - times["start"]
         sent = server.bulk_sent
         print(f"bytes sent:          {sent} ({sent / 1048576:.1f} MB of game text)")
@@ -75,6 +87,8 @@ def main():
         print(f"client ingest time:  {elapsed:.2f} s ({sent / 1048576 / elapsed:.1f} MB/s), end seen by {how}")
         print(f"client CPU:          {cpu - figures['cpu_before']:.2f} s during ingest, {cpu:.2f} s in all")
         print(f"client peak memory:  {peak_kb / 1024:.1f} MB resident")
+        added = (anon_after - figures["anon_before"]) * 1024
+        print(f"private memory added: {added / 1048576:.1f} MB (RssAnon), {added / sent:.2f} bytes per byte of text")
 
 
 if __name__ == "__main__":
