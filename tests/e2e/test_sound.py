@@ -1,14 +1,18 @@
 """Sound end to end: the client on a machine without a sound device goes on
-silently with sound switched off; with a device (ALSA's null device, set up
-in the test's HOME) it decodes the demo world's sounds from the sound pack,
-plays the ones the world asks for, and refuses names that leave the pack.
+silently with sound switched off; with a device it decodes the demo world's
+sounds from the sound pack, plays the ones the world asks for, and refuses
+names that leave the pack. The device is ALSA's file plugin, set up in the
+test's HOME, writing the client's output stream into a pipe that the test
+reads: what the player would hear.
 
     test_sound.py /path/to/tessel
 """
+import array
 import os
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import uuid
 
@@ -46,6 +50,52 @@ def wait_for_log(offset, needle, timeout=10.0):
             return text
         time.sleep(0.05)
     raise AssertionError(f"debug log never showed {needle!r}:\n{log_since(offset)[-3000:]}")
+
+
+class Speaker:
+    """Reads the client's sound output (44100 Hz, stereo, 16 bit) from a pipe
+    and counts the frames that are not silent."""
+
+    def __init__(self, folder):
+        self.path = os.path.join(folder, "speaker")
+        os.mkfifo(self.path)
+        self.frames = 0
+        self.loud_frames = 0
+        self.done = False
+        threading.Thread(target=self.listen, daemon=True).start()
+
+    def listen(self):
+        with open(self.path, "rb", buffering=0) as pipe:
+            rest = b""
+            while not self.done:
+                block = pipe.read(65536)
+                if not block:
+                    return
+                block = rest + block
+                whole = len(block) // 4 * 4
+                rest = block[whole:]
+                samples = array.array("h")
+                samples.frombytes(block[:whole])
+                # Mono sounds play the same sample on both channels.
+                left = samples[0::2]
+                self.loud_frames += len(left) - left.count(0)
+                self.frames += len(left)
+
+    def asoundrc(self):
+        return 'pcm.!default { type file slave.pcm "null" file "%s" format "raw" }\n' % self.path
+
+    def heard_after(self, action, handled, seconds=2.0, timeout=20.0):
+        """Non-silent frames out of the client from action() until `seconds`
+        of output after handled() returned (the client has taken the request)."""
+        loud = self.loud_frames
+        action()
+        result = handled()
+        start = self.frames
+        deadline = time.monotonic() + timeout
+        while self.frames < start + seconds * 44100:
+            assert time.monotonic() < deadline, "the client's sound output stalled"
+            time.sleep(0.02)
+        return self.loud_frames - loud, result
 
 
 def system_audio_setting(client):
@@ -93,32 +143,37 @@ def sounds_play_from_the_sound_pack():
         unique = "t" + uuid.uuid4().hex[:10]
         os.makedirs(os.path.join(pack, unique))
         os.link(os.path.join(pack, "world", "door.ogg"), os.path.join(pack, unique, "knock.ogg"))
-        # ALSA's null device stands in for a sound card.
+        speaker = Speaker(home)
         with open(os.path.join(home, ".asoundrc"), "w") as f:
-            f.write("pcm.!default { type null }\n")
+            f.write(speaker.asoundrc())
         client = Client(BINARY, server.port, home=home).start()
         try:
             client.wait_for_display("By what name are you known?", timeout=30)
             window = Window(client.proc.pid)
             window.type("//debug 3")
             start = log_size()
-            window.type(f"//soundtest {unique}/knock and more words")
-            wait_for_log(start, f"tarv_soundpack::get_sound_data() - loaded sound 'soundpack/{unique}/knock.ogg'.")
+            door = 30870  # frames of world/door and its copy (0.7 s)
+            heard, _ = speaker.heard_after(
+                lambda: window.type(f"//soundtest {unique}/knock and more words"),
+                lambda: wait_for_log(start, f"get_sound_data() - loaded sound 'soundpack/{unique}/knock.ogg'."))
+            assert door - 2000 <= heard <= door, heard
             escape = f"../../{unique}"
-            window.type(f"//soundtest {escape}")
-            text = wait_for_log(start, f"refused sound name '{escape}'")
-            assert f"no sound available for '{escape}'" in text, text
+            heard, text = speaker.heard_after(lambda: window.type(f"//soundtest {escape}"),
+                                              lambda: wait_for_log(start, f"no sound available for '{escape}'"))
+            assert f"refused sound name '{escape}'" in text, text
+            assert heard == 0, heard
             # The world's own sound, sent when the player walks indoors.
             window.type("cid")
             client.wait_for_display("Password:")
             window.type("pw")
             client.wait_for_display("Lantern Square")
-            window.type("d")
-            client.wait_for_display("A Damp Cellar")
-            wait_for_log(start, "loaded sound 'soundpack/world/door.ogg'")
+            heard, _ = speaker.heard_after(lambda: window.type("d"),
+                                           lambda: wait_for_log(start, "loaded sound 'soundpack/world/door.ogg'"))
+            assert door - 2000 <= heard <= door, heard
             quit_client(client, window)
             assert system_audio_setting(client) == "1", "sound did not stay on with a device"
         finally:
+            speaker.done = True
             client.stop()
             client.cleanup()
     finally:
