@@ -519,10 +519,8 @@ bool tarv_mw::menu_command(int id)
         return true;
     }
     if ((id >= MENU_POPUP_FIRST && id <= MENU_POPUP_LAST) || id == MENU_RESET_POPUP_POSITIONS ||
-        id == MENU_POPUPS_NOT_CONNECTED) {
-        menu_not_available(id, "popup window");
-        return true;
-    }
+        id == MENU_POPUPS_NOT_CONNECTED)
+        return popup_menu_command(id);
 
     switch (id) {
     case MENU_CONNECT:

@@ -25,11 +25,12 @@ tarv_mw::tarv_mw(tarv_mw_view* view) : connection(*this, *this), view_(view)
     main_display = std::make_unique<tarv_main_window>(text_font, 0, 0, 100, 100);
     main_display->text.set_compact_mode(TConfig::instance().compact_mode() != 0);
     output_display = main_display.get();
-    // The panels in their construction order; the popup manager, channel
-    // window and group display take their places here when they exist.
+    // The panels in their construction order.
     direction_buttons = std::make_unique<tarv_direction_buttons>(button_actions());
     hint_buttons = std::make_unique<tarv_hint_buttons>(button_actions());
     fkey_manager = std::make_unique<tarv_fkey_manager>(button_actions());
+    popup_manager = std::make_unique<tarv_popup_manager>(*this);
+    channel_window = std::make_unique<tarv_channel_window>();
     group_display = std::make_unique<tarv_group_display>();
     group_display->settings = [] {
         const TConfig& c = TConfig::instance();
@@ -140,6 +141,7 @@ void tarv_mw::orderly_exit()
 {
     TARV_LOG(2, "tarv_mw::shutdown - requested exit\n");
     release_audio();
+    close_all_popups();
     save_configuration();
     view_->destroy_window();
 }
@@ -151,6 +153,7 @@ void tarv_mw::on_ping_timer()
 
 void tarv_mw::on_save_timer()
 {
+    save_popup_geometry();
     save_configuration();
 }
 
@@ -165,6 +168,7 @@ bool tarv_mw::on_close_request(bool can_veto)
         verify_program_exit();
         return false;
     }
+    close_all_popups();
     save_configuration();
     return true;
 }
@@ -241,6 +245,8 @@ void tarv_mw::layout_panels()
     group_display->Show(TConfig::instance().group_status_display() != 0 && !group_display->entries().empty());
     update_overlays();
     group_display->Refresh();
+    apply_group(*popup_manager, layout.popup_manager);
+    apply_group(*channel_window, layout.channel_window);
     main_display->scroll_to_end();
 }
 
@@ -249,6 +255,8 @@ void tarv_mw::redraw_button_groups()
     direction_buttons->redraw_all();
     hint_buttons->redraw_all();
     fkey_manager->redraw_all();
+    popup_manager->redraw_all();
+    channel_window->redraw_all();
 }
 
 tarv_button_actions tarv_mw::button_actions()
@@ -389,11 +397,6 @@ void tarv_mw::flash_automap()
     TARV_LOG(3, "tarv_mw::flash_automap() - no automap panel.\n");
 }
 
-void tarv_mw::flash_popup_buttons()
-{
-    TARV_LOG(3, "tarv_mw::flash_popup_buttons() - no popup buttons.\n");
-}
-
 void tarv_mw::set_title(const char* title)
 {
     view_->set_title(title);
@@ -418,7 +421,14 @@ const char* tarv_mw::client_identity()
 
 void tarv_mw::demux_text(const char* text, int length)
 {
-    output_display->process_ansi_text(text, static_cast<std::size_t>(length));
+    if (channel_divert) {
+        channel_window->display_socket_data(text, length);
+        const TConfig& c = TConfig::instance();
+        if (!c.channel_window_enable() || c.channel_window_dupe())
+            main_display->process_ansi_text(text, static_cast<std::size_t>(length));
+    } else {
+        output_display->process_ansi_text(text, static_cast<std::size_t>(length));
+    }
     display_changed_ = true;
 }
 
@@ -446,6 +456,7 @@ void tarv_mw::demux_block_end()
 {
     output_display->refresh_display();
     if (output_display != main_display.get()) main_display->refresh_display();
+    channel_window->end_block();
 }
 
 // tarv_config_view
@@ -588,6 +599,8 @@ void tarv_mw::apply_text_font()
     // The line height follows the current character's compact setting.
     main_display->text.compact_mode = TConfig::instance().compact_mode() != 0;
     main_display->set_display_font(text_font);
+    channel_window->set_display_font(text_font);
+    popup_manager->change_font(text_font);
     view_->fonts_changed();
     layout_panels();
 }
@@ -620,8 +633,7 @@ bool tarv_mw::locking_scrollback_enable() const
 
 tarv_ansi_display* tarv_mw::display_of(tarv_display_ref display) const
 {
-    // The channel window is not there yet: it follows and ignores the rest.
-    return display == tarv_display_ref::main ? main_display.get() : nullptr;
+    return display == tarv_display_ref::main ? main_display.get() : &channel_window->shown_display();
 }
 
 bool tarv_mw::is_following(tarv_display_ref display) const

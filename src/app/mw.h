@@ -21,6 +21,8 @@
 #include "input/input_host.h"
 #include "panels/buttons.h"
 #include "panels/group_display.h"
+#include "panels/channel_window.h"
+#include "panels/popup_manager.h"
 #include "panels/status_display.h"
 #include "support/text_buffer.h"
 
@@ -90,6 +92,12 @@ public:
         (void)panel;
         (void)parent;
     }
+    // The Popups menu: back to its one disabled "Not Connected" item, or a
+    // popup's check item inserted at the top.
+    virtual void popup_menu_reset() {}
+    virtual void popup_menu_insert(int menu_id, const char* label) { (void)menu_id; (void)label; }
+    // Usable area of the display that holds the main window.
+    virtual void screen_size(int* width, int* height) const { *width = 1280; *height = 1024; }
 };
 
 class tarv_mw : public tarv_connection_host,
@@ -97,7 +105,8 @@ class tarv_mw : public tarv_connection_host,
                public tarv_config_view,
                public tarv_input_host,
                public tarv_command_host,
-               public tarv_tag_host {
+               public tarv_tag_host,
+               public tarv_popup_host {
 public:
     explicit tarv_mw(tarv_mw_view* view);
     ~tarv_mw() override;
@@ -188,7 +197,11 @@ public:
     std::unique_ptr<tarv_hint_buttons> hint_buttons;
     std::unique_ptr<tarv_fkey_manager> fkey_manager;
     std::unique_ptr<tarv_group_display> group_display;
+    std::unique_ptr<tarv_popup_manager> popup_manager;
+    std::unique_ptr<tarv_channel_window> channel_window;
     tarv_ansi_display* output_display = nullptr;
+    // Plain text goes to the channel window ("chdiv" until "chudiv").
+    int channel_divert = 0;
     tarv_game_connection connection;
 
     int exit_countdown = 0;
@@ -214,13 +227,14 @@ public:
     void clear_hint_buttons() override;
     void reset_panels_after_disconnect() override;
     void show_disconnected_buttons() override;
-    void close_popup_windows() override {}
+    void close_popup_windows() override;
     void relayout_main_window() override { layout_panels(); }
     const char* game_host() override;
     int game_port() override;
     const char* client_identity() override;
 
     // tarv_demux_sink
+    void demux_block_begin() override;
     void demux_text(const char* text, int length) override;
     void demux_password_mode(bool hidden) override;
     void demux_bell() override;
@@ -256,7 +270,7 @@ public:
     bool has_selection(tarv_display_ref display) const override;
     void clear_selection(tarv_display_ref display) override;
     void toggle_feature(tarv_feature feature) override;
-    void popup_quick_toggle(int number) override { (void)number; }
+    void popup_quick_toggle(int number) override;
     void set_clipboard_data(const std::string& text) override { view_->set_clipboard_data(text); }
     bool get_clipboard_data(std::string& text) override { return view_->get_clipboard_data(text); }
 
@@ -274,7 +288,7 @@ public:
     bool cmd_separator() const override;
     const char* launcher_version_text() const override;
     void request_shutdown() override;
-    void clear_channels() override {}
+    void clear_channels() override;
     void dispatch_tag(const char* name, const char* data, int length) override;
 
     // tarv_tag_host
@@ -299,6 +313,23 @@ public:
     tarv_ansi_display& main_text_display() override;
     tarv_ansi_display* output_target() const override { return output_display; }
     void set_output_target(tarv_ansi_display* display) override { output_display = display; }
+    tarv_ansi_display* find_popup_display(const char* name) override;
+    void popup_window_create(const char* data) override;
+    void set_channel_divert(const char* channel) override;
+    void clear_channel_divert() override;
+
+    // tarv_popup_host, and the Popups menu (mw_panels.cpp)
+    void add_popup_menu_item(const char* label) override;
+    void reset_popup_menu() override;
+    void check_popup_menu_item(const char* name, bool flag) override;
+    void focus_command_line() override;
+    void screen_size(int* width, int* height) const override { view_->screen_size(width, height); }
+    int popup_menu_count() const { return popup_menu_count_; }
+    // The popup a Popups menu item stands for; empty for none.
+    const std::string& popup_menu_label(int menu_id) const;
+
+    // The toolkit's windows for the channel tabs and the popups.
+    void attach_panel_hosting(tarv_panel_hosting* hosting);
 
 private:
     void orderly_exit();
@@ -320,6 +351,10 @@ private:
     void set_map_size(int size);
 
     tarv_ansi_display* display_of(tarv_display_ref display) const;
+    // Popups and channels at the orderly exit, the save timer and disconnect.
+    void save_popup_geometry();
+    void close_all_popups();
+    bool popup_menu_command(int id);
 
     tarv_mw_view* view_;
     tarv_command_line* command_line_ = nullptr;
@@ -328,6 +363,8 @@ private:
     int play_state_ = NOT_PLAYING;
     bool display_changed_ = false;
     tarv_menu_ticks menu_ticks_;
+    int popup_menu_count_ = 0;
+    std::string popup_menu_labels_[16];
 };
 
 extern tarv_mw* mw_instance;

@@ -6,8 +6,10 @@
 #include <wx/dcclient.h>
 #include <wx/utils.h>
 
+#include "app/app_wx.h"
 #include "app/exit_dialogs_wx.h"
 #include "app/menus_wx.h"
+#include "app/panel_hosting_wx.h"
 #include "config/config.h"
 #include "draw/font_wx.h"
 #include "draw/images.h"
@@ -91,6 +93,9 @@ tarv_mw_frame::tarv_mw_frame(const wxString& title, const wxPoint& position, con
 
     SetMenuBar(tarv_create_menu_bar());
     core_->build_menus();
+    // Channel tabs and popups get their windows as they come.
+    panel_hosting_ = std::make_unique<tarv_panel_hosting_wx>(this);
+    core_->attach_panel_hosting(panel_hosting_.get());
 
     SetBackgroundColour(*wxBLACK);
     fonts_changed();
@@ -133,8 +138,9 @@ void tarv_mw_frame::on_main_timer(wxTimerEvent&)
 // directory, so end-to-end tests can see what the player sees.
 void tarv_mw_frame::write_test_display_seam()
 {
-    if (!core_->take_display_changed()) return;
     const char* dir = tarv_client_get_config_directory();
+    if (dir) tarv_write_panels_test_seam(*core_, dir);
+    if (!core_->take_display_changed()) return;
     if (!dir) return;
     std::string path = std::string(dir) + "/test_display.txt";
     std::string temporary = path + ".tmp";
@@ -273,6 +279,22 @@ void tarv_mw_frame::set_menu_check(int menu_id, bool checked)
 void tarv_mw_frame::enable_menu_item(int menu_id, bool enabled)
 {
     tarv_menu_bar_enable(GetMenuBar(), menu_id, enabled);
+}
+
+void tarv_mw_frame::popup_menu_reset()
+{
+    tarv_popup_menu_reset(GetMenuBar());
+}
+
+void tarv_mw_frame::popup_menu_insert(int menu_id, const char* label)
+{
+    tarv_popup_menu_insert(GetMenuBar(), menu_id, label);
+}
+
+void tarv_mw_frame::screen_size(int* width, int* height) const
+{
+    *width = ::screen_width > 0 ? ::screen_width : 640;
+    *height = ::screen_height > 0 ? ::screen_height : 480;
 }
 
 bool tarv_mw_frame::choose_font(const tarv_font_desc& initial, tarv_font_desc* chosen, std::string* native)

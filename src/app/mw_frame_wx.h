@@ -14,6 +14,7 @@
 
 class tarv_ansi_display_host;
 class tarv_input_window_wx;
+class tarv_panel_hosting_wx;
 
 class tarv_mw_frame : public tarv_frame, public tarv_mw_view {
 public:
@@ -41,6 +42,9 @@ public:
     void enable_menu_item(int menu_id, bool enabled) override;
     bool choose_font(const tarv_font_desc& initial, tarv_font_desc* chosen, std::string* native) override;
     void place_panel_window(tarv_embedded_window& panel, tarv_layout_parent parent) override;
+    void popup_menu_reset() override;
+    void popup_menu_insert(int menu_id, const char* label) override;
+    void screen_size(int* width, int* height) const override;
 
 private:
     void on_main_timer(wxTimerEvent&);
@@ -55,6 +59,7 @@ private:
     void write_test_display_seam();
 
     std::unique_ptr<tarv_mw> core_;
+    std::unique_ptr<tarv_panel_hosting_wx> panel_hosting_;
     tarv_input_window_wx* input_host_ = nullptr;
     tarv_ansi_display_host* display_host_ = nullptr;
     wxDialog* exit_dialogs_[5] = {};

@@ -88,6 +88,14 @@ START_ROOM = "square"
 RAT_ROOM = "cellar"
 RAT_NAME = "a cellar rat"
 RAT_RETURNS = 30.0
+CRIER_SECONDS = 45.0     # the town crier's gossip, on its own channel
+CRIER_LINES = ["The harbour master reports calm seas tonight.",
+               "Fresh bread at the Lantern Square bakery!",
+               "Lost: one grey cat, answers to Pudding.",
+               "The North Gate closes at midnight. Mind the moors."]
+# Popup windows: name, title, size in characters, command, options.
+POPUPS = [("Score", "Score Sheet", "44 6", "", ""),
+          ("Journal", "Journal", "50 8", "", "")]
 
 HELP = ("Commands:\r\n"
         "  north south east west up down (n s e w u d)   walk\r\n"
@@ -96,6 +104,7 @@ HELP = ("Commands:\r\n"
         "  kill (k) rat    pick a fight       recall       return to the square\r\n"
         "  scan (sca)      what lies around   (keypad 5 scans, the other keys walk)\r\n"
         "  tutorial (tut)  where to click     help (h)     this list\r\n"
+        "  gossip (gos)    chat on the gossip channel\r\n"
         "  quit            leave the world")
 
 
@@ -171,6 +180,10 @@ class World:
         with self.lock:
             return [p.name for p in self.players]
 
+    def players_except(self, session):
+        with self.lock:
+            return [p for p in self.players if p is not session]
+
     def others_in(self, room, session):
         with self.lock:
             return [p for p in self.players if p is not session and p.room == room]
@@ -201,6 +214,8 @@ class Session:
         self.rat_back_at = 0.0
         self.next_round = 0.0
         self.hints = None
+        self.next_crier = 0.0
+        self.open_popups = set()
 
     # -- sending and receiving; only this session's thread touches the socket
 
@@ -265,7 +280,9 @@ class Session:
                 self.client_identity = (line.split() + ["", ""])[1]
             elif word == "tsping":
                 self.send(tag("event", "tspong"))
-            elif word in ("tslstatus", "tslwindow"):
+            elif word == "tslwindow":
+                self.popup_notice(line.split()[1:])
+            elif word == "tslstatus":
                 pass
             else:
                 return line.strip()
@@ -276,6 +293,9 @@ class Session:
                 s = self.outbox.get_nowait()
             except queue.Empty:
                 return
+            if isinstance(s, tuple):   # (channel, line) from another player
+                self.channel(*s)
+                continue
             self.send(text("\r\n" + s + "\r\n"))
             self.prompt()
 
@@ -340,6 +360,12 @@ class Session:
         for other in self.world.others_in(self.room, self):
             other.tell(f"{self.name} appears in a swirl of lantern light.")
         self.send(tag("icons", "10000"), self.xpp_tag(), bare_tag("ncombat"))
+        for popup in POPUPS:
+            self.send(tag("window_create", "\n".join(popup)))
+        self.journal(f"{self.name} entered the world.")
+        self.channel("newbie", f"{BOLD_CYAN}[newbie]{RESET} Guide: Welcome, {self.name}! "
+                               f"Try the Score button at the bottom, and gossip to chat.")
+        self.next_crier = time.monotonic() + 5.0
         self.status()
         self.look()
         self.prompt()
@@ -355,6 +381,7 @@ class Session:
             ("recall", 3, lambda arg: self.recall()),
             ("scan", 2, lambda arg: self.scan()),
             ("tutorial", 3, lambda arg: self.tutorial()),
+            ("gossip", 3, self.gossip),
         ]
         while True:
             line = self.command()
@@ -522,8 +549,53 @@ class Session:
             self.say(f"{BOLD_RED}You lunge at the cellar rat!{RESET}")
             self.send(bare_tag("combat"), tag("enemyhp", f"{self.rat_health} {RAT_NAME}"))
 
+    # -- channels and popup windows
+
+    def channel(self, name, message):
+        """One line of channel text, diverted to the channel's tab."""
+        self.send(tag("chdiv", name), text(message + "\r\n"), bare_tag("chudiv"))
+
+    def gossip(self, message):
+        if not message:
+            self.say("Gossip what?")
+            return
+        line = f"{PURPLE}[gossip]{RESET} {self.name}: {message}"
+        self.channel("gossip", line)
+        for other in self.world.players_except(self):
+            other.outbox.put(("gossip", line))
+
+    def crier(self):
+        self.channel("gossip", f"{PURPLE}[gossip]{RESET} Town crier: {random.choice(CRIER_LINES)}")
+
+    def popup_notice(self, words):
+        if len(words) < 2:
+            return
+        action, name = words[0], " ".join(words[1:])
+        if action == "open":
+            self.open_popups.add(name)
+            self.refresh_popup(name)
+        elif action == "close":
+            self.open_popups.discard(name)
+
+    def refresh_popup(self, name):
+        """Replaces the popup's text: the score sheet is written anew."""
+        if name == "Score":
+            self.send(tag("divert", "Score"), text(
+                f"{BOLD_CYAN}{self.name}{RESET}, level {self.level} wanderer\r\n"
+                f"Health   {self.hp}/{self.hp_max}\r\nMana     {self.mana}/{self.mana_max}\r\n"
+                f"Movement {self.move}/{self.move_max}\r\n"
+                f"Experience {self.xp // 10}% of level {self.level + 1}\r\n"), bare_tag("undivert"))
+
+    def journal(self, entry):
+        """Adds a line to the journal popup (append keeps what was there)."""
+        stamp = time.strftime("%H:%M")
+        self.send(tag("append", "Journal"), text(f"{GREEN}{stamp}{RESET} {entry}\r\n"), bare_tag("unappend"))
+
     def heartbeat(self):
         now = time.monotonic()
+        if now >= self.next_crier:
+            self.next_crier = now + CRIER_SECONDS
+            self.crier()
         if now < self.next_round:
             return
         self.next_round = now + ROUND_SECONDS
@@ -562,6 +634,9 @@ class Session:
                 self.say(f"{BOLD_YELLOW}You feel more experienced: welcome to level {self.level}!{RESET}")
                 self.status()
             self.send(self.xpp_tag())
+            self.journal(f"Chased off a cellar rat (level {self.level}).")
+            if "Score" in self.open_popups:
+                self.refresh_popup("Score")
             self.end_fight()
             self.update_hints()
 
