@@ -139,7 +139,10 @@ void tarv_mw_frame::on_main_timer(wxTimerEvent&)
 void tarv_mw_frame::write_test_display_seam()
 {
     const char* dir = tarv_client_get_config_directory();
-    if (dir) tarv_write_panels_test_seam(*core_, dir);
+    if (dir) {
+        const wxPoint origin = ClientToScreen(wxPoint(0, 0));
+        tarv_write_panels_test_seam(*core_, dir, origin.x, origin.y);
+    }
     if (!core_->take_display_changed()) return;
     if (!dir) return;
     std::string path = std::string(dir) + "/test_display.txt";

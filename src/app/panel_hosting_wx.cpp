@@ -218,10 +218,10 @@ void tarv_popup_menu_insert(wxMenuBar* bar, int id, const char* label)
 
 // ---- end-to-end seam ----
 
-void tarv_write_panels_test_seam(tarv_mw& mw, const char* config_dir)
+void tarv_write_panels_test_seam(tarv_mw& mw, const char* config_dir, int origin_x, int origin_y)
 {
     static std::string last;
-    std::string out;
+    std::string out = "client_origin " + std::to_string(origin_x) + " " + std::to_string(origin_y) + "\n";
     auto lines_of = [&out](const tarv_ansi_display& display) {
         for (const auto& line : display.dump_lines()) out += "  | " + line + "\n";
     };

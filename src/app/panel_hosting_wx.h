@@ -57,4 +57,5 @@ void tarv_popup_menu_insert(wxMenuBar* bar, int id, const char* label);
 class tarv_mw;
 // Test builds: the channel tabs and popup windows as plain text in
 // "test_panels.txt" of the configuration directory, rewritten when it changes.
-void tarv_write_panels_test_seam(tarv_mw& mw, const char* config_dir);
+// The main window's client area starts at (origin_x, origin_y) on the screen.
+void tarv_write_panels_test_seam(tarv_mw& mw, const char* config_dir, int origin_x, int origin_y);
