@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <string>
 
-#include <wx/app.h>
 
 #include "app/menus.h"
 #include "app/mw.h"
@@ -13,16 +12,14 @@
 
 namespace {
 
-// A window whose core panel can go away first: it then closes itself.
-// Deletion waits for the idle time, as the core may go from inside one of
-// this window's own events.
+// A window whose core panel went away closes with it. Panels are never
+// destroyed from inside their own window's events (a popup button clicked
+// into a disconnect is only hidden until later), so the window can go now;
+// a tab's inner button goes before the tab that holds its window.
 void retire(wxWindow* window)
 {
     window->Hide();
-    if (wxTheApp)
-        wxTheApp->ScheduleForDestruction(window);
-    else
-        window->Destroy();
+    window->Destroy();
 }
 
 class dynamic_panel_host : public tarv_panel_host {
@@ -139,9 +136,9 @@ void tarv_popup_window_frame::frame_core_destroyed()
     Destroy();
 }
 
-void tarv_popup_window_frame::on_size(wxSizeEvent& event)
+void tarv_popup_window_frame::on_size(wxSizeEvent&)
 {
-    event.Skip();
+    // The display is placed here, not by the frame's own one-child layout.
     if (!core_) return;
     const wxSize size = GetClientSize();
     core_->on_client_resized(size.x, size.y);
