@@ -13,9 +13,21 @@ if [ -f "$demo" ]; then
   port_file=$(mktemp)
   python3 "$demo" --port-file "$port_file" &
   server=$!
-  trap 'kill $server 2>/dev/null || true; rm -f "$port_file"' EXIT
-  for _ in $(seq 100); do [ -s "$port_file" ] && break; sleep 0.1; done
-  ./build-play/tessel --host 127.0.0.1 --port "$(cat "$port_file")" "$@"
+  # The demo sound pack, served over HTTP: the client's updater fetches it
+  # into ~/.Karthem/soundpack a few seconds after start-up.
+  sounds=build-play/demo-sounds
+  if [ -x scripts/make-demo-sounds.sh ] && [ ! -e "$sounds/.made" ]; then
+    rm -rf "$sounds"
+    if scripts/make-demo-sounds.sh "$sounds"; then touch "$sounds/.made"; else echo "play.sh: no demo sounds made" >&2; fi
+  fi
+  mkdir -p "$sounds"
+  pack_port_file=$(mktemp)
+  python3 tests/e2e/soundpack_server.py --dir "$sounds" --port-file "$pack_port_file" &
+  pack=$!
+  trap 'kill $server $pack 2>/dev/null || true; rm -f "$port_file" "$pack_port_file"' EXIT
+  for _ in $(seq 100); do [ -s "$port_file" ] && [ -s "$pack_port_file" ] && break; sleep 0.1; done
+  ./build-play/tessel --host 127.0.0.1 --port "$(cat "$port_file")" \
+    --soundpack-host "127.0.0.1:$(cat "$pack_port_file")" "$@"
 else
   exec ./build-play/tessel "$@"
 fi

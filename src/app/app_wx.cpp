@@ -9,6 +9,7 @@
 #include "app/app_wx.h"
 #include "app/mw_frame_wx.h"
 #include "app/startup.h"
+#include "audio/soundpack_updater.h"
 #include "config/config.h"
 #include "draw/font.h"
 #include "draw/font_wx.h"
@@ -38,6 +39,7 @@ bool tarv_app::OnInit()
     TConfig& config = TConfig::instance();
     if (!options.host.empty()) config.set_game_host_override(options.host.c_str());
     if (options.port > 0) config.set_game_port_override(options.port);
+    if (!options.soundpack_host.empty()) config.set_soundpack_host_override(options.soundpack_host.c_str());
 
     switch_themes(config.current_theme(), config.current_background_theme());
 
@@ -58,6 +60,7 @@ bool tarv_app::OnInit()
         screen_height = 480;
     }
     TARV_LOG(2, "OnInit(), got screen/display size of %d, %d.\n", screen_width, screen_height);
+    tarv_soundpack_start_client_updater(config.soundpack_host());
     return true;
 }
 

@@ -14,7 +14,7 @@ char launcher_version[257] = "";
 tarv_launch_options tarv_parse_command_line(int argc, const char* const* argv)
 {
     tarv_launch_options result;
-    enum { NORMAL, LAUNCHER, HOST, PORT } expect = NORMAL;
+    enum { NORMAL, LAUNCHER, HOST, PORT, SOUNDPACK_HOST } expect = NORMAL;
     for (int i = 0; i < argc; ++i) {
         const char* arg = argv[i] ? argv[i] : "";
         if (i == 0) {
@@ -27,6 +27,10 @@ tarv_launch_options tarv_parse_command_line(int argc, const char* const* argv)
         } else if (expect == HOST) {
             TARV_LOG(2, "DEBUG - Command line game host:        %s\n", arg);
             result.host = arg;
+            expect = NORMAL;
+        } else if (expect == SOUNDPACK_HOST) {
+            TARV_LOG(2, "DEBUG - Command line sound pack host:  %s\n", arg);
+            result.soundpack_host = arg;
             expect = NORMAL;
         } else if (expect == PORT) {
             int port = 0;
@@ -47,6 +51,8 @@ tarv_launch_options tarv_parse_command_line(int argc, const char* const* argv)
             expect = HOST;
         } else if (word_equals(arg, "--port")) {
             expect = PORT;
+        } else if (word_equals(arg, "--soundpack-host")) {
+            expect = SOUNDPACK_HOST;
         } else {
             TARV_LOG(2, "DEBUG - Unknown command line arg:      %s\n", arg);
         }

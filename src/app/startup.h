@@ -12,6 +12,7 @@ extern char launcher_version[257];
 struct tarv_launch_options {
     std::string host;
     int port = 0;
+    std::string soundpack_host; // "--soundpack-host HOST[:PORT]"
 };
 
 // Reads the arguments in order, logging each at level 2.

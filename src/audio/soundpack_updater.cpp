@@ -96,3 +96,13 @@ int tarv_soundpack_start_updater(const tarv_soundpack_updater_settings& settings
     }
     return 1;
 }
+
+int tarv_soundpack_start_client_updater(const char* host)
+{
+    const char* dir = tarv_client_get_config_directory();
+    if (!dir || !host) return 0;
+    tarv_soundpack_updater_settings settings;
+    settings.config_dir = dir;
+    settings.host = host;
+    return tarv_soundpack_start_updater(settings);
+}

@@ -573,6 +573,7 @@ const char* TConfig::help_server_host() const {
 }
 
 const char* TConfig::soundpack_host() const {
+    if (!soundpack_host_override_.empty()) return soundpack_host_override_.c_str();
     return soundpack_host_.empty() ? tarv_default_soundpack_host : soundpack_host_.c_str();
 }
 
@@ -582,6 +583,29 @@ bool TConfig::set_game_host_override(const char* host) {
         return false;
     }
     game_host_override_ = host;
+    return true;
+}
+
+bool TConfig::valid_host_port(const char* host_port) {
+    if (!host_port) return false;
+    const char* colon = std::strchr(host_port, ':');
+    if (!colon) return valid_host_name(host_port);
+    std::string host(host_port, colon - host_port);
+    int port = 0;
+    for (const char* p = colon + 1; *p; ++p) {
+        if (*p < '0' || *p > '9' || port > 6553) return false;
+        port = port * 10 + (*p - '0');
+    }
+    return port >= 1 && port <= 65535 && valid_host_name(host.c_str());
+}
+
+bool TConfig::set_soundpack_host_override(const char* host_port) {
+    if (!valid_host_port(host_port)) {
+        TARV_LOG(1, "Warning in TConfig::set_soundpack_host_override(), bad host '%s' ignored.\n",
+                 host_port ? host_port : "");
+        return false;
+    }
+    soundpack_host_override_ = host_port;
     return true;
 }
 
@@ -599,7 +623,8 @@ bool TConfig::set_game_port_override(int port) {
 void TConfig::load_host_key(tarv_xml_reader& reader, const char* key, std::string& target) {
     std::string host;
     if (!read_text(reader, host)) return;
-    if (valid_host_name(host.c_str()))
+    bool port_allowed = std::strcmp(key, "soundpack_host") == 0;
+    if (port_allowed ? valid_host_port(host.c_str()) : valid_host_name(host.c_str()))
         target = host;
     else
         TARV_LOG(1, "Warning in TConfig::load_xml_system_config(), bad %s '%s' ignored.\n", key, host.c_str());

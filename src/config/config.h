@@ -119,7 +119,10 @@ public:
     // not a plain host name or a port 1..65535.
     bool set_game_host_override(const char* host);
     bool set_game_port_override(int port);
+    // The sound pack server may carry a port: "host" or "host:port".
+    bool set_soundpack_host_override(const char* host_port);
     static bool valid_host_name(const char* host);
+    static bool valid_host_port(const char* host_port);
 
 private:
     void load_xml_system_config(class tarv_xml_reader& reader);
@@ -154,6 +157,7 @@ private:
     std::string soundpack_host_;
     std::string game_host_override_;
     int game_port_override_ = 0;
+    std::string soundpack_host_override_;
 };
 
 // Start-up: loads the system file, then removes "bootname.txt".

@@ -41,9 +41,10 @@ TEST(CommandLine, LauncherVersion)
 
 TEST(CommandLine, HostAndPortOverrides)
 {
-    auto line = parse({"--host", "127.0.0.1", "--port", "4000"});
+    auto line = parse({"--host", "127.0.0.1", "--soundpack-host", "127.0.0.1:8123", "--port", "4000"});
     EXPECT_EQ(line.host, "127.0.0.1");
     EXPECT_EQ(line.port, 4000);
+    EXPECT_EQ(line.soundpack_host, "127.0.0.1:8123");
 
     EXPECT_EQ(parse({"--port", "0"}).port, 0);
     EXPECT_EQ(parse({"--port", "70000"}).port, 0);

@@ -669,7 +669,7 @@ TEST_F(ConfigTest, AddressesDefaultFileAndOverride) {
                                   "  <game_port>4000</game_port>\n"
                                   "  <web_site_host>web.example.org</web_site_host>\n"
                                   "  <help_server_host>help.example.org</help_server_host>\n"
-                                  "  <soundpack_host>sounds.example.org</soundpack_host>\n"
+                                  "  <soundpack_host>sounds.example.org:8080</soundpack_host>\n"
                                   "</system_config_list>\n");
     {
         TConfig cfg;
@@ -678,7 +678,9 @@ TEST_F(ConfigTest, AddressesDefaultFileAndOverride) {
         EXPECT_EQ(cfg.game_port(), 4000);
         EXPECT_EQ(std::string(cfg.web_site_host()), "web.example.org");
         EXPECT_EQ(std::string(cfg.help_server_host()), "help.example.org");
-        EXPECT_EQ(std::string(cfg.soundpack_host()), "sounds.example.org");
+        EXPECT_EQ(std::string(cfg.soundpack_host()), "sounds.example.org:8080");
+        EXPECT_TRUE(cfg.set_soundpack_host_override("127.0.0.1:8123"));
+        EXPECT_EQ(std::string(cfg.soundpack_host()), "127.0.0.1:8123");
         EXPECT_TRUE(cfg.set_game_host_override("127.0.0.1"));
         EXPECT_TRUE(cfg.set_game_port_override(5555));
         EXPECT_EQ(std::string(cfg.game_host()), "127.0.0.1");
@@ -689,7 +691,7 @@ TEST_F(ConfigTest, AddressesDefaultFileAndOverride) {
     cfg.load_system_config_file();
     EXPECT_EQ(std::string(cfg.game_host()), "test.example.org");  // the override was for one run
     EXPECT_EQ(cfg.game_port(), 4000);
-    EXPECT_EQ(std::string(cfg.soundpack_host()), "sounds.example.org");
+    EXPECT_EQ(std::string(cfg.soundpack_host()), "sounds.example.org:8080");
 }
 
 TEST_F(ConfigTest, BadAddressesAreIgnored) {
@@ -698,6 +700,7 @@ TEST_F(ConfigTest, BadAddressesAreIgnored) {
                                   "  <game_host>evil host</game_host>\n"
                                   "  <game_port>70000</game_port>\n"
                                   "  <web_site_host>x/y</web_site_host>\n"
+                                  "  <soundpack_host>sounds.example.org:99999</soundpack_host>\n"
                                   "</system_config_list>\n");
     TConfig cfg;
     cfg.load_system_config_file();
@@ -711,7 +714,12 @@ TEST_F(ConfigTest, BadAddressesAreIgnored) {
     EXPECT_FALSE(cfg.set_game_port_override(65536));
     EXPECT_EQ(std::string(cfg.game_host()), "game.karthem.net");
     EXPECT_EQ(cfg.game_port(), 3102);
+    EXPECT_EQ(std::string(cfg.soundpack_host()), "www.karthem.net");
+    for (const char* bad : {"h:", "h:0", ":80", "h:8x", "a b:80", "h:1:2"})
+        EXPECT_FALSE(cfg.set_soundpack_host_override(bad)) << bad;
+    EXPECT_EQ(std::string(cfg.soundpack_host()), "www.karthem.net");
     std::string log = log_text();
+    EXPECT_NE(log.find("bad soundpack_host 'sounds.example.org:99999' ignored"), std::string::npos);
     EXPECT_NE(log.find("bad game_host 'evil host' ignored"), std::string::npos);
     EXPECT_NE(log.find("bad game_port 70000 ignored"), std::string::npos);
 }

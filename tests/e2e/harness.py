@@ -43,7 +43,9 @@ class Client:
         env = dict(os.environ)
         env["HOME"] = self.home
         self.log = open(os.path.join(self.home, "client_output.txt"), "wb")
-        self.proc = subprocess.Popen([self.binary, "--host", self.host, "--port", str(self.port), *self.args],
+        # No test reaches out to the real sound pack server.
+        offline = ["--soundpack-host", f"127.0.0.1:{free_closed_port()}"]
+        self.proc = subprocess.Popen([self.binary, "--host", self.host, "--port", str(self.port), *offline, *self.args],
                                      env=env, cwd=self.home, stdout=self.log, stderr=subprocess.STDOUT)
         return self
 
