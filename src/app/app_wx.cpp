@@ -9,7 +9,7 @@
 #include "app/app_wx.h"
 #include "app/mw_frame_wx.h"
 #include "app/startup.h"
-#include "audio/soundpack_updater.h"
+#include "audio/soundpack.h"
 #include "config/config.h"
 #include "draw/font.h"
 #include "draw/font_wx.h"
@@ -60,7 +60,7 @@ bool tarv_app::OnInit()
         screen_height = 480;
     }
     TARV_LOG(2, "OnInit(), got screen/display size of %d, %d.\n", screen_width, screen_height);
-    tarv_soundpack_start_client_updater(config.soundpack_host());
+    tarv_soundpack::start_updater(config.soundpack_host());
     return true;
 }
 

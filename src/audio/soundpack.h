@@ -50,6 +50,10 @@ public:
     // decoding is in the entry's state).
     int load_from_file(tarv_sound_entry* entry, const char* path);
 
+    // Starts the "soundpack updater" thread (soundpack_updater.cpp) that
+    // fetches the pack from host ("host" or "host:port"). 1 when it started.
+    static int start_updater(const char* host);
+
 private:
     std::string config_dir_;
     std::mutex list_mutex_;

@@ -1,5 +1,6 @@
 #include "audio/soundpack_updater.h"
 
+#include "audio/soundpack.h"
 #include "audio/updater.h"
 #include "support/config_dir.h"
 #include "support/debug_log.h"
@@ -97,7 +98,9 @@ int tarv_soundpack_start_updater(const tarv_soundpack_updater_settings& settings
     return 1;
 }
 
-int tarv_soundpack_start_client_updater(const char* host)
+// The client's updater: the configuration directory, the given server and
+// the normal sleeps. Nothing happens before the directory is set up.
+int tarv_soundpack::start_updater(const char* host)
 {
     const char* dir = tarv_client_get_config_directory();
     if (!dir || !host) return 0;

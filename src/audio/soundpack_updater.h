@@ -19,7 +19,3 @@ int tarv_soundpack_update_pass(const tarv_soundpack_updater_settings& settings);
 
 // Starts the detached thread that runs passes forever. 1 when it started.
 int tarv_soundpack_start_updater(const tarv_soundpack_updater_settings& settings);
-
-// The client's updater: the configuration directory, the given server and
-// the normal sleeps. Nothing happens before the directory is set up.
-int tarv_soundpack_start_client_updater(const char* host);
