@@ -99,7 +99,8 @@ void tarv_panel_host::on_mouse(wxMouseEvent& event)
     else if (t == wxEVT_MOTION) m.type = tarv_mouse_event::MOTION;
     else if (t == wxEVT_ENTER_WINDOW) m.type = tarv_mouse_event::ENTER;
     else if (t == wxEVT_LEAVE_WINDOW) m.type = tarv_mouse_event::LEAVE;
-    else if (t == wxEVT_MOUSEWHEEL) m.type = tarv_mouse_event::WHEEL;
+    // A sideways wheel does not scroll text, as over the command line.
+    else if (t == wxEVT_MOUSEWHEEL && event.GetWheelAxis() == wxMOUSE_WHEEL_VERTICAL) m.type = tarv_mouse_event::WHEEL;
     else return;
     m.x = event.GetX();
     m.y = event.GetY();

@@ -34,13 +34,6 @@ bool is_modifier_key(int k)
     }
 }
 
-long floor_div(long long a, long long b)
-{
-    long long q = a / b;
-    if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
-    return static_cast<long>(q);
-}
-
 }  // namespace
 
 const char* tarv_feature_key(tarv_feature feature)
@@ -353,18 +346,12 @@ void tarv_command_line::on_key_up()
 
 void tarv_command_line::on_mouse_wheel(int rotation, int wheel_delta)
 {
-    if (rotation == 0 || !host_) return;
-    const long long delta = wheel_delta > 0 ? wheel_delta : 1;
-    const long long sum = static_cast<long long>(wheel_accumulator) + rotation;
-    const long old_step = floor_div(wheel_accumulator, delta);
-    const long new_step = floor_div(sum, delta);
-    // Only the part below one notch matters for the next event.
-    wheel_accumulator = static_cast<int>(sum - static_cast<long long>(new_step) * delta);
-    // A partial notch (smooth scrolling) crosses no boundary and does nothing.
-    if (new_step > old_step) {
+    if (!host_) return;
+    const int notches = wheel.add(rotation, wheel_delta);
+    if (notches > 0) {
         host_->freeze_scrolling(tarv_display_ref::main);
         host_->scroll_lines_up(tarv_display_ref::main, 3);
-    } else if (new_step < old_step) {
+    } else if (notches < 0) {
         host_->freeze_scrolling(tarv_display_ref::main);
         host_->scroll_lines_down(tarv_display_ref::main, 3);
     }

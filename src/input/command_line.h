@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "draw/wheel.h"
 #include "input/command_history.h"
 #include "input/input_host.h"
 #include "input/keys.h"
@@ -48,7 +49,7 @@ public:
     int key_held = 0;
     int previous_key = -1;
     int previous_ctrl = -1;
-    int wheel_accumulator = 0;
+    tarv_wheel_notches wheel;
 
 private:
     bool whole_text_selected() const;

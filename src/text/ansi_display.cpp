@@ -159,14 +159,14 @@ void tarv_ansi_display::on_mouse(const tarv_mouse_event& event)
 
 void tarv_ansi_display::on_wheel(int rotation, int wheel_delta)
 {
-    if (rotation == 0) return;
-    int d = wheel_delta > 0 ? wheel_delta : 1;
-    long long sum = static_cast<long long>(wheel_accumulator) + rotation;
-    long long before = wheel_accumulator / d, after = sum / d;
-    if (sum > (1 << 30) || sum < -(1 << 30)) sum %= d;
-    wheel_accumulator = static_cast<int>(sum);
+    scroll_by_notches(wheel.add(rotation, wheel_delta));
+}
+
+void tarv_ansi_display::scroll_by_notches(int notches)
+{
+    if (notches == 0) return;
     freeze_scrolling();
-    if (before < after)
+    if (notches > 0)
         scroll_lines_up(3);
     else
         scroll_lines_down(3);

@@ -10,6 +10,7 @@
 
 #include "draw/color.h"
 #include "draw/embedded_window.h"
+#include "draw/wheel.h"
 #include "text/text_store.h"
 #include "text/textctrl.h"
 
@@ -176,6 +177,8 @@ public:
     void on_scrollbar_event();
     // Mouse wheel over the display outside the text, or over the command line.
     void on_wheel(int rotation, int wheel_delta);
+    // Whole wheel notches: back (> 0) or forward (< 0) three lines.
+    void scroll_by_notches(int notches);
     // Popup windows: anchored at the top, never stop following, no frame.
     void set_popup_mode();
 
@@ -190,7 +193,7 @@ public:
     int scroll_position = 0;
     int keep_following = 0;
     int framed = 1;
-    int wheel_accumulator = 0;
+    tarv_wheel_notches wheel;
 
     int parser_state = 1;
     int bracket_seen = 0;

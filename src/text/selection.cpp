@@ -150,20 +150,11 @@ void tarv_textctrl::on_mouse(const tarv_mouse_event& event)
     }
 
     if (rotation != 0) {
-        int delta = event.wheel_delta > 0 ? event.wheel_delta : 1;
-        long long sum = static_cast<long long>(wheel_accumulator) + rotation;
-        long long old_steps = wheel_accumulator / delta, new_steps = sum / delta;
-        // Endless spinning must not overflow; keep the sign and the remainder.
-        if (sum > (1 << 30) || sum < -(1 << 30)) sum %= delta;
-        wheel_accumulator = static_cast<int>(sum);
-        if (old_steps != new_steps) {
-            if (owner) {
-                owner->freeze_scrolling();
-                if (old_steps < new_steps)
-                    owner->scroll_lines_up(3);
-                else
-                    owner->scroll_lines_down(3);
-            }
+        // Whole notches scroll, by the same rule as the display's own wheel;
+        // a part of a notch goes on to the buttons below.
+        const int notches = wheel.add(rotation, event.wheel_delta);
+        if (notches != 0) {
+            if (owner) owner->scroll_by_notches(notches);
             return;
         }
     }

@@ -13,6 +13,7 @@
 
 #include "draw/color.h"
 #include "draw/embedded_window.h"
+#include "draw/wheel.h"
 #include "text/text_store.h"
 
 class tarv_font;
@@ -162,7 +163,7 @@ public:
     int compact_mode = 0;
     tarv_ansi_display* owner = nullptr;
 
-    int wheel_accumulator = 0;
+    tarv_wheel_notches wheel;  // separate from the display's own
     int selection_active = 0;
     tarv_text_pos selection_start;   // first selected character
     tarv_text_pos selection_end;     // last selected character, inclusive

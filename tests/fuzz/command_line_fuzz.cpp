@@ -108,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(history.command_count() <= tarv_command_history::max_commands);
         check(history.current_history() >= 0 && history.current_history() < tarv_command_history::set_count);
         check(edit.caret >= 0 && edit.caret <= static_cast<long>(edit.text.size()));
-        check(line.wheel_accumulator >= 0 && line.wheel_accumulator < 120);
+        check(line.wheel.pending() > -120 && line.wheel.pending() < 120);
         host.calls.clear();
     }
     return 0;

@@ -96,11 +96,13 @@ TEST_F(ScrollTest, NewTextDoesNotMoveAFrozenViewAndUnfreezeJumpsToTheEnd)
 TEST_F(ScrollTest, WheelNotchesScrollThreeLinesOrHalfASmallView)
 {
     fill(d);
-    // Half a notch completes no step up, so it counts as a step down: the
-    // view stays at the newest text.
+    // Half a notch scrolls nothing; the second half completes a notch back.
     d.on_wheel(60, 120);
     EXPECT_EQ(bottom(), 30);
     EXPECT_TRUE(d.is_following());
+    d.on_wheel(60, 120);
+    EXPECT_EQ(bottom(), 27);
+    // Scrolled back, half a notch up must not move the view forward.
     d.on_wheel(60, 120);
     EXPECT_EQ(bottom(), 27);
     d.on_wheel(-120, 120);
@@ -114,7 +116,11 @@ TEST_F(ScrollTest, WheelNotchesScrollThreeLinesOrHalfASmallView)
     wheel.wheel_rotation = 120;
     small.on_mouse(wheel);
     EXPECT_EQ(small.text.display_line, 28);
-    // Over the text itself the text control handles the wheel.
+    // Over the text itself the text control handles the wheel, by the
+    // same rule: half a notch does nothing.
+    small.text.on_mouse(wheel);
+    EXPECT_EQ(small.text.display_line, 26);
+    wheel.wheel_rotation = 60;
     small.text.on_mouse(wheel);
     EXPECT_EQ(small.text.display_line, 26);
     tarv_mouse_event right;
