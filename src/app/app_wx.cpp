@@ -1,4 +1,5 @@
 // The application object: start-up in its fixed order, and exit.
+#include <csignal>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -46,6 +47,9 @@ bool tarv_app::OnInit()
     auto* frame = new tarv_mw_frame("Karthem", wxDefaultPosition, wxSize(984, 728));
     frame->Show(true);
     SetTopWindow(frame);
+    // The toolkit wakes its loop for these and calls back on the main
+    // thread, so an idle window starts the orderly exit at once.
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) SetSignalHandler(sig, tarv_shutdown_signal_arrived);
 
     int display_index = wxDisplay::GetFromWindow(frame);
     wxRect area = wxDisplay(display_index == wxNOT_FOUND ? 0u : static_cast<unsigned>(display_index)).GetClientArea();

@@ -62,7 +62,16 @@ tarv_mw::~tarv_mw()
 void system_shutdown_handler(tarv_mw* mw)
 {
     TARV_LOG(2, "tarv_mw system_shutdown_handler.\n");
-    if (mw) mw->exit_countdown = 10;
+    if (!mw) return;
+    mw->exit_countdown = 10;
+    // An idle window ticks slowly; the countdown needs the normal pace now.
+    mw->view()->wake_tick();
+}
+
+void tarv_shutdown_signal_arrived(int signal_number)
+{
+    tarv_record_shutdown_signal(signal_number);
+    if (mw_instance) mw_instance->view()->wake_tick();
 }
 
 void tarv_mw::attach_input(tarv_input_window* window, tarv_command_line* command_line)

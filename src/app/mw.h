@@ -374,3 +374,6 @@ extern int prompt_flush_count;
 
 // The one way the client's own commands and dialogs end the program.
 void system_shutdown_handler(tarv_mw* mw);
+// A shutdown signal seen by the toolkit's main loop: recorded for the next
+// tick, which comes at once.
+void tarv_shutdown_signal_arrived(int signal_number);

@@ -17,6 +17,7 @@
 #include "input/line_edit_wx.h"
 #include "support/config_dir.h"
 #include "support/debug_log.h"
+#include "support/thread.h"
 #include "text/ansi_display_wx.h"
 #include "text/clipboard.h"
 #include "text/main_window.h"
@@ -25,6 +26,8 @@ namespace {
 enum { ID_MAIN_TIMER = 112, ID_PING_TIMER = 113, ID_SAVE_TIMER = 114 };
 constexpr int tick_ms = 20;
 constexpr int idle_tick_ms = 500;
+// From the orderly exit to the forced one.
+constexpr int exit_grace_ms = 10 * tick_ms;
 tarv_mw_frame* main_frame = nullptr;
 
 // Status panels and buttons never keep the keyboard: when they get the
@@ -206,7 +209,14 @@ void tarv_mw_frame::focus_input()
 
 void tarv_mw_frame::destroy_window()
 {
-    main_timer_.Stop();
+    // The tick that would force the exit goes with the frame (and with it
+    // the core), so a watchdog forces it instead should anything keep the
+    // process alive: another top-level window, a stalled clean-up.
+    tarv_exit_after(exit_grace_ms, 0);
+    // A question still open would keep its own loop running under the
+    // destroyed frame.
+    for (wxDialog* dialog : exit_dialogs_)
+        if (dialog && dialog->IsModal()) dialog->EndModal(wxID_CANCEL);
     Destroy();
 }
 

@@ -78,6 +78,11 @@ void tarv_install_shutdown_signals()
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &action, nullptr);
 }
 
+void tarv_record_shutdown_signal(int signal_number)
+{
+    pending_signal = signal_number;
+}
+
 int tarv_take_shutdown_signal()
 {
     int sig = pending_signal;

@@ -23,6 +23,7 @@ tarv_launch_options tarv_parse_command_line(int argc, const char* const* argv);
 void tarv_install_shutdown_signals();
 // The recorded signal number, or 0; each signal is reported once.
 int tarv_take_shutdown_signal();
+void tarv_record_shutdown_signal(int signal_number);
 
 // Boot steps up to the configuration directory: log name, broken pipe
 // ignored, TLS, configuration directory, random seed. Returns false after

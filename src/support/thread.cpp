@@ -3,6 +3,7 @@
 #include "support/debug_log.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <new>
 
@@ -53,6 +54,33 @@ void tarv_sleep_ms(int milliseconds)
     if (milliseconds <= 0) return;
     timespec delay{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1000000L};
     nanosleep(&delay, nullptr);
+}
+
+namespace {
+
+struct exit_order {
+    int milliseconds;
+    int status;
+};
+
+void exit_when_due(void* raw)
+{
+    exit_order order = *static_cast<exit_order*>(raw);
+    delete static_cast<exit_order*>(raw);
+    tarv_sleep_ms(order.milliseconds);
+    std::fflush(nullptr);
+    _exit(order.status);
+}
+
+}  // namespace
+
+void tarv_exit_after(int milliseconds, int status)
+{
+    auto* order = new (std::nothrow) exit_order{milliseconds, status};
+    if (order && tarv_thread_create("exit", exit_when_due, order)) return;
+    // No thread to wait in: end now rather than never.
+    std::fflush(nullptr);
+    _exit(status);
 }
 
 int tarv_lock_file(const char* path)

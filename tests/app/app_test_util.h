@@ -29,6 +29,7 @@ public:
     MOCK_METHOD(void, client_size, (int*, int*), (const, override));
     MOCK_METHOD(void, show_exit_dialog, (tarv_exit_dialog), (override));
     MOCK_METHOD(void, rebuild_background, (), (override));
+    MOCK_METHOD(void, wake_tick, (), (override));
 };
 
 // Accepts one TLS client and keeps it until the test ends.

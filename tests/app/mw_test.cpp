@@ -1,6 +1,7 @@
 #include "app/mw.h"
 
 #include <csignal>
+#include <functional>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -60,6 +61,31 @@ TEST_F(MainWindowCore, TermSignalRunsTheOrderlyExit)
     std::raise(SIGTERM);
     mw.OnTimer();
     EXPECT_EQ(mw.exit_countdown, 9);
+}
+
+TEST_F(MainWindowCore, EveryExitPathBringsBackTheNormalPaceAtOnce)
+{
+    // An idle window ticks slowly; the countdown must not wait for it.
+    struct exit_path {
+        const char* name;
+        std::function<void()> start;
+    };
+    const exit_path paths[] = {
+        {"//quit", [&] { mw.process_command("//quit", false); }},
+        {"quit button of the exit question", [&] { mw.exit_dialog_choice(tarv_exit_dialog::pgm_exit, tarv_dialog_button::no); }},
+        {"close button while disconnected", [&] { mw.on_close_request(true); }},
+        {"Save and Quit while disconnected", [&] { mw.menu_file_save_and_quit(); }},
+        {"termination signal", [&] { tarv_shutdown_signal_arrived(SIGTERM); }},
+    };
+    for (const exit_path& path : paths) {
+        mw.exit_countdown = 0;
+        testing::Mock::VerifyAndClearExpectations(&view);
+        EXPECT_CALL(view, wake_tick()).Times(testing::AtLeast(1));
+        path.start();
+        testing::Mock::VerifyAndClearExpectations(&view);
+        mw.OnTimer();
+        EXPECT_EQ(mw.exit_countdown, 9) << path.name;
+    }
 }
 
 TEST_F(MainWindowCore, RefocusPendingIsServedOnce)

@@ -8,6 +8,8 @@
 #include <future>
 #include <string>
 
+#include <csignal>
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -79,4 +81,29 @@ TEST(LockFile, BadArgumentsFail)
     EXPECT_EQ(tarv_lock_file(nullptr), -1);
     EXPECT_EQ(tarv_lock_file((dir / "no/such/dir/lock").c_str()), -1);
     EXPECT_EQ(tarv_unlock_file(-1), 0);
+}
+
+TEST(Thread, ExitAfterEndsAProcessThatWouldRunOnWithItsStatus)
+{
+    for (int wanted : {0, 7}) {
+        pid_t child = fork();
+        if (child == 0) {
+            tarv_exit_after(20, wanted);
+            for (;;) pause();  // a main loop that never ends by itself
+        }
+        ASSERT_GT(child, 0);
+        int status = 0;
+        pid_t done = 0;
+        for (int i = 0; i < 1000 && done == 0; ++i) {
+            done = waitpid(child, &status, WNOHANG);
+            if (done == 0) tarv_sleep_ms(10);
+        }
+        if (done == 0) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+        }
+        EXPECT_EQ(done, child) << "still running after 10 s";
+        EXPECT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), wanted);
+    }
 }
