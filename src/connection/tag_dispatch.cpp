@@ -100,8 +100,8 @@ void enemyhp(tarv_tag_host& host, const char* data)
         clear_enemy(host);
         return;
     }
+    // A percent without a name keeps the name shown; either change redraws.
     tarv_status_values::enemy_result r = host.status_values().set_enemy(data);
-    if (!r.name_given) return;
     if (r.name_changed || r.percent_changed) host.redraw_status_display();
     tarv_tag_settings s = host.tag_settings();
     host.show_status_display(s.enemy_hpbar_enable || s.hpbar_enable || s.exp_display);
@@ -114,9 +114,8 @@ void xpp(tarv_tag_host& host, const char* data)
 
 void hp(tarv_tag_host& host, const char* data)
 {
-    tarv_status_values::hp_result r = host.status_values().set_hp(data);
-    // The server sends all six together; a partial update waits for the next.
-    if (r.given == 6 && r.changed) host.redraw_status_display();
+    // Fewer than six numbers still change what the bars show.
+    if (host.status_values().set_hp(data).changed) host.redraw_status_display();
 }
 
 void event(tarv_tag_host& host, const char* data)

@@ -1,6 +1,7 @@
 #include "app/mw.h"
 
 #include <csignal>
+#include <cstring>
 #include <functional>
 
 #include <gmock/gmock.h>
@@ -147,6 +148,46 @@ TEST_F(MainWindowHub, LayoutUsesTheWindowsClientSize)
 }  // namespace
 
 namespace {
+
+// Counts the paints a panel asks its toolkit window for.
+struct refresh_counter : tarv_window_peer {
+    int refreshes = 0;
+    void peer_refresh() override { ++refreshes; }
+    void peer_move_resize(int, int, int, int) override {}
+    void peer_show(bool) override {}
+    void peer_set_focus() override {}
+};
+
+TEST_F(MainWindowHub, StatusTagsRepaintTheBarsWheneverAValueChanged)
+{
+    TConfig::instance().setup_default_config(nullptr);
+    refresh_counter peer;
+    mw.status_display->attach_peer(&peer);
+    mw.status_display->Show(false);
+    struct step {
+        const char* stream;
+        bool repainted;
+        int hp, mana, enemy_percent;
+    };
+    const step steps[] = {
+        {";shp;80 100 20 40 5 10;ehp;", true, 80, 20, -1},
+        {";shp;75 100;ehp;", true, 75, 20, -1},
+        {";shp;75 100 20;ehp;", false, 75, 20, -1},
+        {";senemyhp;60 a rat;eenemyhp;", true, 75, 20, 60},
+        {";senemyhp;45;eenemyhp;", true, 75, 20, 45},
+    };
+    for (const step& s : steps) {
+        peer.refreshes = 0;
+        mw.connection.demux().process_socket_data(s.stream, static_cast<int>(std::strlen(s.stream)), mw);
+        EXPECT_EQ(peer.refreshes > 0, s.repainted) << s.stream;
+        EXPECT_EQ(mw.status_values().hp, s.hp) << s.stream;
+        EXPECT_EQ(mw.status_values().mana, s.mana) << s.stream;
+        EXPECT_EQ(mw.status_values().enemy_percent, s.enemy_percent) << s.stream;
+    }
+    EXPECT_EQ(mw.status_values().enemy_name, "a rat");
+    EXPECT_TRUE(mw.status_display->IsShown());
+    mw.status_display->attach_peer(nullptr);
+}
 
 TEST_F(MainWindowHub, HintTagsFillTheColumnAndADisconnectLeavesConnectAndQuit)
 {
