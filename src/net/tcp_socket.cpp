@@ -5,7 +5,11 @@
 #include "support/text_buffer.h"
 
 #include <openssl/err.h>
+#include <openssl/evp.h>
 #include <openssl/ssl.h>
+#include <openssl/x509.h>
+#include <openssl/x509_vfy.h>
+#include <openssl/x509v3.h>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -151,7 +155,31 @@ int tarv_ssl_startup()
         SSL_CTX_free(context);
         return 0;
     }
+    // Servers are checked against the system's authorities after the
+    // handshake (the game connection decides what a failed check means), so
+    // no verify mode is set here. Without a trust store nothing verifies and
+    // every server is treated as unknown.
+    if (!SSL_CTX_set_default_verify_paths(context)) {
+        net_log(LOG_CLASS_ERROR, module_ssl_startup,
+                "Warning in tarv_ssl_startup(), the system's trusted authorities could not be loaded: %s",
+                ERR_error_string(ERR_get_error(), nullptr));
+        ERR_clear_error();
+    }
     ssl_context = context;
+    return 1;
+}
+
+int tarv_ssl_trust_authorities(const char* pem_file)
+{
+    if (!ssl_context || !pem_file || !*pem_file) return 0;
+    ERR_clear_error();
+    if (!SSL_CTX_load_verify_locations(ssl_context, pem_file, nullptr)) {
+        net_log(LOG_CLASS_ERROR, module_ssl_startup,
+                "Warning in tarv_ssl_trust_authorities(), cannot load authorities from '%s': %s", pem_file,
+                ERR_error_string(ERR_get_error(), nullptr));
+        ERR_clear_error();
+        return 0;
+    }
     return 1;
 }
 
@@ -233,6 +261,33 @@ int tarv_tcp_socket::disable_ssl()
         ssl_ = nullptr;
     }
     return 1;
+}
+
+void tarv_tcp_socket::set_peer_name(const char* name)
+{
+    peer_name_ = name ? name : "";
+}
+
+bool tarv_tcp_socket::peer_verified() const
+{
+    if (state_ != SOCKET_CONNECTED || !ssl_enabled_ || !ssl_ || peer_name_.empty()) return false;
+    X509* certificate = SSL_get0_peer_certificate(ssl_);
+    return certificate && SSL_get_verify_result(ssl_) == X509_V_OK;
+}
+
+bool tarv_tcp_socket::peer_key_fingerprint(tarv_key_fingerprint* out) const
+{
+    if (!out || state_ != SOCKET_CONNECTED || !ssl_enabled_ || !ssl_) return false;
+    X509* certificate = SSL_get0_peer_certificate(ssl_);
+    if (!certificate) return false;
+    unsigned char* der = nullptr;
+    int length = i2d_X509_PUBKEY(X509_get_X509_PUBKEY(certificate), &der);
+    if (length <= 0) return false;
+    unsigned int digest_length = 0;
+    bool ok = EVP_Digest(der, static_cast<std::size_t>(length), out->data(), &digest_length, EVP_sha256(), nullptr) &&
+              digest_length == out->size();
+    OPENSSL_free(der);
+    return ok;
 }
 
 void tarv_tcp_socket::close_socket()
@@ -356,6 +411,20 @@ int tarv_tcp_socket::ssl_try_connect(bool wait, std::int64_t deadline_ms)
     } else if (!SSL_set_fd(ssl_, descriptor_)) {
         log_error("Error in tarv_tcp_socket::ssl_try_connect(), set_fd failed?");
         ok = false;
+    }
+    if (ok && !peer_name_.empty()) {
+        // The name is checked as part of the chain's verification; a dotted
+        // address must appear as an address in the certificate, not a name.
+        X509_VERIFY_PARAM* param = SSL_get0_param(ssl_);
+        in_addr literal{};
+        if (tarv_parse_ipv4_literal(peer_name_.c_str(), &literal)) {
+            ok = X509_VERIFY_PARAM_set1_ip_asc(param, peer_name_.c_str()) == 1;
+        } else {
+            X509_VERIFY_PARAM_set_hostflags(param, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
+            ok = X509_VERIFY_PARAM_set1_host(param, peer_name_.c_str(), 0) == 1 &&
+                 SSL_set_tlsext_host_name(ssl_, peer_name_.c_str()) == 1;
+        }
+        if (!ok) log_error("Error in tarv_tcp_socket::ssl_try_connect(), unable to set the server's name?");
     }
     if (!ok) {
         fail_connect(NET_ERR_RESET);

@@ -6,7 +6,9 @@
 
 #include <netinet/in.h>
 
+#include <array>
 #include <cstdint>
+#include <string>
 
 struct ssl_st;
 
@@ -15,8 +17,15 @@ constexpr int SOCKET_CONNECTING = 2;
 constexpr int SOCKET_SSL_CONNECTING = 4;
 constexpr int SOCKET_CONNECTED = 8;
 
-// Process-wide TLS start-up: 1 ok, 0 failed. Safe to call again.
+// Process-wide TLS start-up: 1 ok, 0 failed. Safe to call again. The
+// system's trusted authorities are loaded for checking servers.
 int tarv_ssl_startup();
+// Also trusts the authorities in a PEM file (a test aid: a test authority
+// vouches for the scripted server). 1 ok, 0 failed (logged). After start-up.
+int tarv_ssl_trust_authorities(const char* pem_file);
+
+// SHA-256 of a server's public key (its DER SubjectPublicKeyInfo).
+using tarv_key_fingerprint = std::array<std::uint8_t, 32>;
 
 // Dotted IPv4 literals are converted directly, anything else is looked up
 // (IPv4 only). Fills family and address; the port is left to the connect.
@@ -40,6 +49,18 @@ public:
 
     int enable_ssl();
     int disable_ssl();
+    // The name the server's certificate must carry (a host name or a dotted
+    // IPv4 address), used by every later handshake; also sent as the server
+    // name for host names. Empty: no name, so no certificate counts as
+    // vouched for.
+    void set_peer_name(const char* name);
+
+    // After a completed handshake: true when the certificate chain verified
+    // against the trusted authorities and carries the peer name.
+    bool peer_verified() const;
+    // After a completed handshake: the fingerprint of the server's public
+    // key; false when there is none (no TLS, no certificate).
+    bool peer_key_fingerprint(tarv_key_fingerprint* out) const;
 
     // 1 connected, 0 in progress, negative failed.
     int start_nonblocking_connect(const sockaddr_in& address, int port);
@@ -72,6 +93,7 @@ private:
 
     ssl_st* ssl_ = nullptr;
     int ssl_enabled_ = 0;
+    std::string peer_name_;
     int descriptor_ = -1;
     sockaddr_in peer_{};
     int state_ = SOCKET_UNCONNECTED;

@@ -6,7 +6,10 @@
 #include <openssl/err.h>
 #include <openssl/evp.h>
 #include <openssl/ssl.h>
+#include <openssl/pem.h>
+#include <openssl/sha.h>
 #include <openssl/x509.h>
+#include <openssl/x509v3.h>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -15,6 +18,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -90,13 +94,14 @@ inline void close_with_reset(int fd)
 // in a thread; the handler owns the descriptor.
 class listener {
 public:
-    explicit listener(std::function<void(int)> handler) : handler_(std::move(handler))
+    // Port 0: any free port.
+    explicit listener(std::function<void(int)> handler, int port = 0) : handler_(std::move(handler))
     {
         ignore_sigpipe();
         fd_ = socket(AF_INET, SOCK_STREAM, 0);
         int one = 1;
         setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in a = address_of(0);
+        sockaddr_in a = address_of(port);
         bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
         listen(fd_, 4);
         socklen_t len = sizeof a;
@@ -126,9 +131,86 @@ private:
     std::thread thread_;
 };
 
-// Server side TLS with a throw-away P-256 key and self-signed certificate.
+// A throw-away P-256 key and a certificate for it, valid for an hour:
+// self-signed, or issued by another identity. `alt_name` is a subject
+// alternative name such as "IP:127.0.0.1" or "DNS:game.example".
+class test_identity {
+public:
+    explicit test_identity(const char* alt_name, const test_identity* issuer = nullptr, bool authority = false)
+    {
+        key_ = EVP_EC_gen("P-256");
+        cert_ = X509_new();
+        X509_set_version(cert_, 2);
+        static int serial = 100;
+        ASN1_INTEGER_set(X509_get_serialNumber(cert_), ++serial);
+        X509_gmtime_adj(X509_getm_notBefore(cert_), -60);
+        X509_gmtime_adj(X509_getm_notAfter(cert_), 3600);
+        X509_set_pubkey(cert_, key_);
+        X509_NAME* name = X509_get_subject_name(cert_);
+        X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
+                                   reinterpret_cast<const unsigned char*>(authority ? "Test Authority" : "server"), -1,
+                                   -1, 0);
+        X509_set_issuer_name(cert_, issuer ? X509_get_subject_name(issuer->cert_) : name);
+        X509V3_CTX v3;
+        X509V3_set_ctx(&v3, issuer ? issuer->cert_ : cert_, cert_, nullptr, nullptr, 0);
+        auto add = [&](int nid, const char* value) {
+            X509_EXTENSION* ext = X509V3_EXT_conf_nid(nullptr, &v3, nid, value);
+            X509_add_ext(cert_, ext, -1);
+            X509_EXTENSION_free(ext);
+        };
+        if (authority) {
+            add(NID_basic_constraints, "critical,CA:TRUE");
+            add(NID_key_usage, "critical,keyCertSign,cRLSign");
+        }
+        if (alt_name) add(NID_subject_alt_name, alt_name);
+        X509_sign(cert_, issuer ? issuer->key_ : key_, EVP_sha256());
+    }
+    ~test_identity()
+    {
+        X509_free(cert_);
+        EVP_PKEY_free(key_);
+    }
+    test_identity(const test_identity&) = delete;
+    test_identity& operator=(const test_identity&) = delete;
+
+    EVP_PKEY* key() const { return key_; }
+    X509* certificate() const { return cert_; }
+
+    // SHA-256 of the DER public key, worked out from the key itself.
+    std::array<unsigned char, 32> key_sha256() const
+    {
+        unsigned char* der = nullptr;
+        int length = i2d_PUBKEY(key_, &der);
+        std::array<unsigned char, 32> digest{};
+        SHA256(der, static_cast<size_t>(length), digest.data());
+        OPENSSL_free(der);
+        return digest;
+    }
+
+    // Writes the certificate as PEM; false on failure.
+    bool write_pem(const std::string& path) const
+    {
+        FILE* f = std::fopen(path.c_str(), "w");
+        if (!f) return false;
+        bool ok = PEM_write_X509(f, cert_) == 1;
+        return std::fclose(f) == 0 && ok;
+    }
+
+private:
+    EVP_PKEY* key_ = nullptr;
+    X509* cert_ = nullptr;
+};
+
+// Server side TLS with a throw-away P-256 key and self-signed certificate,
+// or with a given identity.
 class tls_server_context {
 public:
+    explicit tls_server_context(const test_identity& identity)
+    {
+        ctx_ = SSL_CTX_new(TLS_server_method());
+        SSL_CTX_use_certificate(ctx_, identity.certificate());
+        SSL_CTX_use_PrivateKey(ctx_, identity.key());
+    }
     tls_server_context()
     {
         ctx_ = SSL_CTX_new(TLS_server_method());

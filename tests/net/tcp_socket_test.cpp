@@ -344,3 +344,78 @@ TEST_F(TcpSocket, DestroyingAnOpenSocketLogsAndCloses)
 }
 
 }  // namespace
+
+namespace {
+
+struct identity_case {
+    const char* name;
+    const char* alt_name;  // of the server's certificate
+    bool issued;           // by the trusted test authority (else self-signed)
+    const char* peer_name;
+    bool verified;
+};
+
+TEST_F(TcpSocket, ServerIsVouchedForOnlyByATrustedChainCarryingItsName)
+{
+    TempDir dir;
+    loopback::test_identity authority(nullptr, nullptr, true);
+    ASSERT_TRUE(authority.write_pem(dir / "ca.pem"));
+    {
+        LogCapture log(1);
+        EXPECT_EQ(tarv_ssl_trust_authorities((dir / "missing.pem").c_str()), 0);
+        EXPECT_NE(log.text().find("Warning in tarv_ssl_trust_authorities()"), std::string::npos) << log.text();
+    }
+    ASSERT_EQ(tarv_ssl_trust_authorities((dir / "ca.pem").c_str()), 1);
+
+    const identity_case cases[] = {
+        {"issued for the address", "IP:127.0.0.1", true, "127.0.0.1", true},
+        {"issued for the name", "DNS:localhost", true, "localhost", true},
+        {"name compared without case", "DNS:localhost", true, "LocalHost", true},
+        {"issued for another address", "IP:127.0.0.2", true, "127.0.0.1", false},
+        {"issued for another name", "DNS:other.example", true, "localhost", false},
+        {"a name is not an address", "DNS:127.0.0.1", true, "127.0.0.1", false},
+        {"no name to check", "IP:127.0.0.1", true, "", false},
+        {"self-signed", "IP:127.0.0.1", false, "127.0.0.1", false},
+    };
+    for (const identity_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        loopback::test_identity identity(c.alt_name, c.issued ? &authority : nullptr);
+        tls_server_context ctx(identity);
+        listener server([&](int fd) {
+            SSL* ssl = ctx.accept(fd);
+            loopback::read_all(fd, 3000);
+            if (ssl) SSL_free(ssl);
+            close(fd);
+        });
+        tarv_tcp_socket s;
+        s.enable_ssl();
+        s.set_peer_name(c.peer_name);
+        ASSERT_EQ(s.connect_with_timeout(server.address(), server.port(), 5000), 1);
+        EXPECT_EQ(s.peer_verified(), c.verified);
+        tarv_key_fingerprint fingerprint{};
+        ASSERT_TRUE(s.peer_key_fingerprint(&fingerprint));
+        auto expected = identity.key_sha256();
+        EXPECT_TRUE(std::equal(fingerprint.begin(), fingerprint.end(), expected.begin()));
+        s.close_socket();
+        // Nothing to vouch for once the connection is gone.
+        EXPECT_FALSE(s.peer_verified());
+        EXPECT_FALSE(s.peer_key_fingerprint(&fingerprint));
+    }
+}
+
+TEST_F(TcpSocket, PlainConnectionHasNoKey)
+{
+    listener server([](int fd) {
+        loopback::read_all(fd, 3000);
+        close(fd);
+    });
+    tarv_tcp_socket s;
+    s.set_peer_name("127.0.0.1");
+    ASSERT_EQ(s.connect_with_timeout(server.address(), server.port(), 5000), 1);
+    tarv_key_fingerprint fingerprint{};
+    EXPECT_FALSE(s.peer_verified());
+    EXPECT_FALSE(s.peer_key_fingerprint(&fingerprint));
+    s.close_socket();
+}
+
+}  // namespace
