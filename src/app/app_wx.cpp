@@ -16,6 +16,7 @@
 #include "draw/font_wx.h"
 #include "draw/images_wx.h"
 #include "draw/theme.h"
+#include "net/tcp_socket.h"
 #include "support/debug_log.h"
 
 int screen_width = 0;
@@ -41,6 +42,7 @@ bool tarv_app::OnInit()
     if (!options.host.empty()) config.set_game_host_override(options.host.c_str());
     if (options.port > 0) config.set_game_port_override(options.port);
     if (!options.soundpack_host.empty()) config.set_soundpack_host_override(options.soundpack_host.c_str());
+    if (!options.ca_file.empty()) tarv_ssl_trust_authorities(options.ca_file.c_str());
 
     switch_themes(config.current_theme(), config.current_background_theme());
 

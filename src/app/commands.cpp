@@ -35,6 +35,7 @@ const char* const command_list[] = {
     "\n//clear                  - quick clear of all backscroll",
     "\n//quit                   - quick program exit",
     "\n//disconnect             - quick disconnect",
+    "\n//trust                  - accept the new key of a refused server",
     "\n",
     "\nCommands Used While Disconnected -----------------------",
     "\nconnect <port>           - connect on a specified port",
@@ -146,6 +147,9 @@ bool tarv_command_interpreter::client_command(const char* text)
         host_.main_print_text(listing.c_str());
     } else if (matches(text, "//quit", 6) || matches(text, "//exit", 6)) {
         host_.request_shutdown();
+    } else if (matches(text, "//trust", 0)) {
+        // The whole word only: accepting a server's key is never a slip.
+        host_.trust_presented_key();
     } else if (matches(text, "//disconnect", 6)) {
         host_.disconnect_game("Disconnecting.");
     } else if (matches(text, "//clear", 4)) {

@@ -32,6 +32,8 @@ public:
     virtual void begin_client_message() = 0;
     // "tsping" now, and the ping stopwatch restarts.
     virtual void send_ping() = 0;
+    // "//trust": accept the key of the server refused at the last connect.
+    virtual void trust_presented_key() = 0;
     // 2 while playing.
     virtual int play_state() const = 0;
 

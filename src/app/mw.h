@@ -282,6 +282,7 @@ public:
     void disconnect_game(const char* message) override { connection.disconnect_game(message); }
     void begin_client_message() override { connection.begin_client_message(); }
     void send_ping() override { connection.send_ping(); }
+    void trust_presented_key() override { connection.trust_presented_key(); }
     bool password_mode() const override;
     std::string history_listing() const override;
     bool local_echo() const override;

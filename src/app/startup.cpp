@@ -14,7 +14,7 @@ char launcher_version[257] = "";
 tarv_launch_options tarv_parse_command_line(int argc, const char* const* argv)
 {
     tarv_launch_options result;
-    enum { NORMAL, LAUNCHER, HOST, PORT, SOUNDPACK_HOST } expect = NORMAL;
+    enum { NORMAL, LAUNCHER, HOST, PORT, SOUNDPACK_HOST, CA_FILE } expect = NORMAL;
     for (int i = 0; i < argc; ++i) {
         const char* arg = argv[i] ? argv[i] : "";
         if (i == 0) {
@@ -31,6 +31,10 @@ tarv_launch_options tarv_parse_command_line(int argc, const char* const* argv)
         } else if (expect == SOUNDPACK_HOST) {
             TARV_LOG(2, "DEBUG - Command line sound pack host:  %s\n", arg);
             result.soundpack_host = arg;
+            expect = NORMAL;
+        } else if (expect == CA_FILE) {
+            TARV_LOG(2, "DEBUG - Command line trusted authorities: %s\n", arg);
+            result.ca_file = arg;
             expect = NORMAL;
         } else if (expect == PORT) {
             int port = 0;
@@ -53,6 +57,8 @@ tarv_launch_options tarv_parse_command_line(int argc, const char* const* argv)
             expect = PORT;
         } else if (word_equals(arg, "--soundpack-host")) {
             expect = SOUNDPACK_HOST;
+        } else if (word_equals(arg, "--ca-file")) {
+            expect = CA_FILE;
         } else {
             TARV_LOG(2, "DEBUG - Unknown command line arg:      %s\n", arg);
         }

@@ -13,6 +13,8 @@ struct tarv_launch_options {
     std::string host;
     int port = 0;
     std::string soundpack_host; // "--soundpack-host HOST[:PORT]"
+    // "--ca-file FILE": authorities trusted besides the system's (a test aid).
+    std::string ca_file;
 };
 
 // Reads the arguments in order, logging each at level 2.

@@ -7,11 +7,13 @@
 #pragma once
 
 #include "connection/outgoing_buffer.h"
+#include "connection/server_keys.h"
 #include "connection/stream_demux.h"
 #include "net/tcp_socket.h"
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 struct tarv_client_status;
 
@@ -91,6 +93,14 @@ public:
     // The socket's connected bit (advancing a pending connection).
     bool is_connected();
 
+    // "//trust": the key a server presented at the last refused connect is
+    // remembered for that server, and the player may connect again.
+    void trust_presented_key();
+    // The remembered keys; by default the file in the configuration
+    // directory (in memory only when there is none).
+    tarv_server_keys& server_keys();
+    void set_server_keys_path(std::string path);
+
     tarv_stream_demux& demux() { return demux_; }
     tarv_tcp_socket& socket() { return socket_; }
     const tarv_outgoing_buffer& outgoing() const { return outgoing_; }
@@ -103,6 +113,10 @@ public:
 
 private:
     void connection_lost(const char* message);
+    // After the handshake, before anything is sent: true when the server may
+    // be talked to. Otherwise the connection is closed and the player told.
+    bool check_server_identity(const char* host_name, int port);
+    void print_key_line(const char* label, const tarv_key_fingerprint& fingerprint);
 
     tarv_connection_host& host_;
     tarv_demux_sink& sink_;
@@ -114,6 +128,15 @@ private:
     int connect_limit_ms_ = connect_time_limit_ms;
     int read_budget_ms_ = read_budget_ms;
     std::chrono::steady_clock::time_point ping_start_;
+    tarv_server_keys server_keys_;
+    bool server_keys_path_chosen_ = false;
+    // The key of the last refused server, until "//trust" or the next connect.
+    struct presented_key {
+        bool pending = false;
+        std::string host;
+        int port = 0;
+        tarv_key_fingerprint fingerprint{};
+    } presented_;
     char read_buffer_[read_buffer_size];
 };
 

@@ -49,6 +49,7 @@ struct command_host : tarv_command_host {
     void disconnect_game(const char* message) override { calls.push_back(std::string("DISCONNECT:") + message); }
     void begin_client_message() override { calls.push_back("BEGIN"); }
     void send_ping() override { calls.push_back("PING"); }
+    void trust_presented_key() override { calls.push_back("TRUST"); }
     int play_state() const override { return state; }
     bool password_mode() const override { return password; }
     std::string history_listing() const override { return listing; }
@@ -144,6 +145,11 @@ TEST(Commands, EachTextDoesWhatItsFirstMatchingKeywordSays)
         {"//disc", true, playing, {"DISCONNECT:Disconnecting."}, ""},
         {"//disconnect", false, not_playing, {"DISCONNECT:Disconnecting."}, ""},
         {"//dis", true, playing, {"SEND://dis"}, ""},
+        // Accepting a server's key takes the whole word.
+        {"//trust", false, not_playing, {"TRUST"}, ""},
+        {"//TRUST", true, playing, {"TRUST"}, ""},
+        {"//trus", true, playing, {"SEND://trus"}, ""},
+        {"//t", false, not_playing, {}, ""},
         // The ping words count only while playing.
         {"tsping", true, playing, {"PING"}, ""},
         {"TSPING", true, playing, {"PING"}, ""},
@@ -347,6 +353,7 @@ TEST(Commands, CommandListText)
         "\n//clear                  - quick clear of all backscroll"
         "\n//quit                   - quick program exit"
         "\n//disconnect             - quick disconnect"
+        "\n//trust                  - accept the new key of a refused server"
         "\n"
         "\nCommands Used While Disconnected -----------------------"
         "\nconnect <port>           - connect on a specified port"
@@ -355,7 +362,7 @@ TEST(Commands, CommandListText)
     EXPECT_EQ(r.printed, expected);
     EXPECT_EQ(r.calls.front(), "RESET");
     EXPECT_EQ(r.calls.back(), "REFRESH");
-    EXPECT_EQ(r.calls.size(), 21u);  // one print a line
+    EXPECT_EQ(r.calls.size(), 22u);  // one print a line
 }
 
 TEST(Commands, KeyboardHelpShowsTheFunctionKeysOnlyWhilePlaying)

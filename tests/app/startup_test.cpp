@@ -50,6 +50,7 @@ TEST(CommandLine, HostAndPortOverrides)
     EXPECT_EQ(parse({"--port", "70000"}).port, 0);
     EXPECT_EQ(parse({"--port", "abc"}).port, 0);
     EXPECT_EQ(parse({"--host"}).host, "");
+    EXPECT_EQ(parse({"--ca-file", "/tmp/test-ca.pem", "--port", "4000"}).ca_file, "/tmp/test-ca.pem");
     // The launcher flag takes the next word even when it looks like an option.
     std::strcpy(launcher_version, "");
     EXPECT_EQ(parse({"-l", "--host", "x"}).host, "");

@@ -10,6 +10,9 @@
 
 #include <fcntl.h>
 
+#include <fstream>
+#include <sstream>
+
 #include <algorithm>
 #include <chrono>
 #include <memory>
@@ -315,15 +318,19 @@ TEST_F(GameConnection, SilentServerEndsInUnableToConnect)
 // A scripted TLS game server in a thread: greets, records what arrives, then
 // sends the farewell and ends the way it is told.
 struct scripted_server {
+    scripted_server() = default;
+    explicit scripted_server(const loopback::test_identity& identity) : ctx(identity) {}
     tls_server_context ctx;
     std::string greeting = "Welcome to Karthem!\r\n";
     std::string farewell = "Bye.;tbye;";
     bool reset = false;
     std::string received;
     std::atomic<bool> hang_up{false};
+    // After the hang-up, keep reading until the client has closed.
+    bool read_to_end = false;
     std::unique_ptr<listener> l;
 
-    void start()
+    void start(int port = 0)
     {
         l = std::make_unique<listener>([this](int fd) {
             SSL* ssl = ctx.accept(fd);
@@ -344,6 +351,7 @@ struct scripted_server {
                     std::this_thread::sleep_for(std::chrono::milliseconds(2));
             }
             fcntl(fd, F_SETFL, flags);
+            if (read_to_end) received += loopback::ssl_read_all(ssl);
             loopback::ssl_write_all(ssl, farewell);
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
             SSL_free(ssl);
@@ -351,7 +359,7 @@ struct scripted_server {
                 loopback::close_with_reset(fd);
             else
                 close(fd);
-        });
+        }, port);
     }
     int port() const { return l->port(); }
     void finish() { l.reset(); }
@@ -489,6 +497,142 @@ TEST_F(GameConnection, ReadingStopsAtTheBudgetAndResumesNextTick)
     server.hang_up = true;
     c.disconnect_game("done");
     server.finish();
+}
+
+// ---------------------------------------------------------------- server keys
+
+std::string file_text(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class ServerIdentity : public GameConnection {
+protected:
+    // Connects to a server with this identity on `port` (0: any) and ends
+    // it; returns what the server received and the connection's state right
+    // after the connect.
+    struct outcome {
+        std::string printed;
+        std::string queued;
+        bool connected = false;
+        std::string received;
+        int port = 0;
+    };
+    outcome connect_to(tarv_game_connection& c, const loopback::test_identity& identity, int port)
+    {
+        scripted_server server(identity);
+        server.read_to_end = true;
+        server.start(port);
+        host.calls.clear();
+        host.port = server.port();
+        // The first tick makes the first connect.
+        if (c.first_connect_done())
+            c.socket_connect(0);
+        else
+            c.socket_handler();
+        outcome o;
+        o.port = server.port();
+        o.printed = host.printed();
+        o.queued = outgoing_text(c);
+        o.connected = c.is_connected();
+        tick_until(c, [&] { return c.outgoing().length() == 0; });
+        c.disconnect_game("done");
+        server.hang_up = true;
+        server.finish();
+        o.received = server.received;
+        return o;
+    }
+    static std::string fingerprint_of(const loopback::test_identity& identity)
+    {
+        return tarv_format_fingerprint(identity.key_sha256());
+    }
+    static std::string hex_of(const loopback::test_identity& identity)
+    {
+        return tarv_fingerprint_hex(identity.key_sha256());
+    }
+    TempDir dir;
+    std::string keys_path = dir / "server_keys.txt";
+};
+
+TEST_F(ServerIdentity, FirstUseRemembersThenOnlyThatKeyConnectsUntilTrusted)
+{
+    const std::string identification = "_tessel DFLT0123456789abcdef0123456789ab 1.095-gtk-test2\n";
+    loopback::test_identity first("IP:127.0.0.1"), second("IP:127.0.0.1");
+    tarv_game_connection c(host, sink);
+    c.set_server_keys_path(keys_path);
+
+    outcome o = connect_to(c, first, 0);
+    const int port = o.port;
+    EXPECT_TRUE(o.connected);
+    EXPECT_EQ(o.received, identification);
+    EXPECT_NE(o.printed.find("is not vouched for by a known authority"), std::string::npos) << o.printed;
+    EXPECT_NE(o.printed.find("  SHA-256 " + fingerprint_of(first) + "\n"), std::string::npos) << o.printed;
+    EXPECT_NE(file_text(keys_path).find("127.0.0.1 " + std::to_string(port) + " " + hex_of(first) + "\n"),
+              std::string::npos);
+
+    // The same key again: silent.
+    o = connect_to(c, first, port);
+    EXPECT_TRUE(o.connected);
+    EXPECT_EQ(o.received, identification);
+    EXPECT_EQ(o.printed.find("SHA-256"), std::string::npos) << o.printed;
+
+    // Another key on the same port: not a byte is sent, and the player sees
+    // both keys and how to accept the new one.
+    const std::string remembered = file_text(keys_path);
+    o = connect_to(c, second, port);
+    EXPECT_FALSE(o.connected);
+    EXPECT_EQ(o.queued, "");
+    EXPECT_EQ(o.received, "");
+    EXPECT_NE(o.printed.find("presented a different key"), std::string::npos) << o.printed;
+    EXPECT_NE(o.printed.find("Remembered key: SHA-256 " + fingerprint_of(first)), std::string::npos) << o.printed;
+    EXPECT_NE(o.printed.find("Presented key:  SHA-256 " + fingerprint_of(second)), std::string::npos) << o.printed;
+    EXPECT_NE(o.printed.find("//trust"), std::string::npos);
+    EXPECT_EQ(file_text(keys_path), remembered);
+
+    host.calls.clear();
+    c.trust_presented_key();
+    EXPECT_NE(host.printed().find("is now trusted"), std::string::npos) << host.printed();
+    EXPECT_NE(file_text(keys_path).find(hex_of(second)), std::string::npos);
+    EXPECT_EQ(file_text(keys_path).find(hex_of(first)), std::string::npos);
+
+    o = connect_to(c, second, port);
+    EXPECT_TRUE(o.connected);
+    EXPECT_EQ(o.received, identification);
+    EXPECT_EQ(o.printed.find("SHA-256"), std::string::npos) << o.printed;
+    // A refused key is trusted only right after its refusal.
+    host.calls.clear();
+    c.trust_presented_key();
+    EXPECT_NE(host.printed().find("There is no refused server key to trust."), std::string::npos);
+}
+
+TEST_F(ServerIdentity, DamagedKeyFileNeverTakesANewKeyOnItsOwn)
+{
+    LogCapture log(1);
+    loopback::test_identity identity("IP:127.0.0.1");
+    tarv_game_connection c(host, sink);
+    c.set_server_keys_path(keys_path);
+    // Cut short in the middle of a line: whichever server it named, its key is lost.
+    const std::string torn = "other.example 3102 " + hex_of(identity).substr(0, 20);
+    std::ofstream(keys_path, std::ios::binary) << torn;
+
+    outcome o = connect_to(c, identity, 0);
+    EXPECT_FALSE(o.connected);
+    EXPECT_EQ(o.received, "");
+    EXPECT_NE(o.printed.find("the file of remembered server keys is damaged (the file is cut short)"),
+              std::string::npos)
+        << o.printed;
+    EXPECT_NE(o.printed.find("Presented key:  SHA-256 " + fingerprint_of(identity)), std::string::npos);
+    EXPECT_EQ(file_text(keys_path), torn);
+
+    c.trust_presented_key();
+    EXPECT_EQ(file_text(keys_path + ".damaged"), torn);
+    o = connect_to(c, identity, o.port);
+    EXPECT_TRUE(o.connected);
+    EXPECT_NE(o.received, "");
+    EXPECT_EQ(o.printed.find("SHA-256"), std::string::npos) << o.printed;
 }
 
 }  // namespace

@@ -23,7 +23,8 @@ expectation ends the scenario and is listed in `failures`. Example:
         assert not server.failures, server.failures
 
 `ScriptedServer(silent=True)` accepts connections and never answers the TLS
-handshake.
+handshake; `ScriptedServer(certificate=(cert_file, key_file))` presents that
+certificate instead of the shared throw-away one.
 """
 import os
 import re
@@ -279,7 +280,7 @@ class _Connection:
 
 
 class ScriptedServer:
-    def __init__(self, steps=(), scenarios=None, silent=False, tls=True, port=0):
+    def __init__(self, steps=(), scenarios=None, silent=False, tls=True, port=0, certificate=None):
         """`steps` is the scenario of every connection; `scenarios` (a list
         of step lists) gives each successive connection its own, the last
         one repeating."""
@@ -304,7 +305,7 @@ class ScriptedServer:
         self._context = None
         if tls and not silent:
             self._context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-            self._context.load_cert_chain(*_certificate())
+            self._context.load_cert_chain(*(certificate or _certificate()))
 
     # Lifecycle -----------------------------------------------------------
     def start(self):
