@@ -177,6 +177,16 @@ TEST_F(PopupsAndChannels, ButtonsQuickKeysAndMenuItemsTellTheServer)
     EXPECT_FALSE(mw.menu_command(MENU_POPUP_FIRST + 5));
 }
 
+TEST_F(PopupsAndChannels, APreferenceCommandFlashesThePopupButtonsInTheRow)
+{
+    receive(tag("window_create", "Score\nScore Sheet\n40 6\n\n\n") +
+            tag("window_create", "Who\nWho\n20 6\n\nmenuonly\n") + tag("config", "popup_buttons flash"));
+    EXPECT_TRUE(mw.popup_manager->find_button("Score")->flash_active());
+    EXPECT_FALSE(mw.popup_manager->find_button("Who")->flash_active());
+    for (int tick = 0; tick < 200; ++tick) run_animations(20);
+    EXPECT_FALSE(mw.popup_manager->find_button("Score")->flash_active());
+}
+
 TEST_F(PopupsAndChannels, TheSeventeenthPopupHasNoMenuItem)
 {
     LogCapture log(2);
