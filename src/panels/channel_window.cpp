@@ -205,6 +205,11 @@ channel_tab* tarv_channel_window::find_channel(const char* name)
 channel_tab* tarv_channel_window::find_or_create_channel(const char* name, bool is_all)
 {
     if (channel_tab* found = find_channel(name)) return found;
+    if (channel_count() >= max_channels) {
+        TARV_LOG(2, "Warning in tarv_channel_window::find_or_create_channel(), too many channels for '%s'.\n",
+                 cut_name(name).c_str());
+        return nullptr;
+    }
     auto entry = std::make_unique<channel_tab>();
     entry->name = cut_name(name);
     entry->page = current_page_;
@@ -240,6 +245,7 @@ void tarv_channel_window::set_divert_channel(const char* name)
 {
     if (!all_) all_ = find_or_create_channel(all_name, true);
     divert_ = find_or_create_channel(name);
+    if (!divert_) divert_ = all_;
 }
 
 void tarv_channel_window::clear_divert_channel()

@@ -69,6 +69,10 @@ struct channel_tab {
 
 class tarv_channel_window : public tarv_transparent_window {
 public:
+    // Each channel holds a scrollback of its own: a server naming endless
+    // channels gets this many, and the rest of its text goes to "(all)".
+    static constexpr int max_channels = 64;
+
     tarv_channel_window();
     ~tarv_channel_window() override;
 
@@ -99,6 +103,7 @@ public:
     void set_display_font(const tarv_font* font);
 
     channel_tab* find_channel(const char* name);
+    // Null when the window is full.
     channel_tab* find_or_create_channel(const char* name, bool is_all = false);
     int channel_count() const { return static_cast<int>(channels_.size()); }
     channel_tab& channel(int index) { return *channels_[static_cast<std::size_t>(index)]; }

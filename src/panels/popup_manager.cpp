@@ -305,6 +305,11 @@ void tarv_popup_manager::create_window(const char* data)
     take_line(p, options);
 
     if (find_popup_window(name.c_str())) return;
+    if (popup_count() >= max_popups) {
+        TARV_LOG(2, "Warning in tarv_popup_manager::create_window(), too many popup windows for '%s'.\n",
+                 name.c_str());
+        return;
+    }
 
     const char* first = size.c_str();
     while (is_blank(*first)) ++first;
@@ -355,6 +360,14 @@ void tarv_popup_manager::create_window(const char* data)
         button->Show(shown);
         layout();
     }
+}
+
+int tarv_popup_manager::popup_count() const
+{
+    int n = 0;
+    for (tarv_popup_button* list : {buttons_, menu_only_})
+        for (tarv_popup_button* b = list; b; b = b->next) ++n;
+    return n;
 }
 
 void tarv_popup_manager::layout()

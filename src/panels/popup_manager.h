@@ -112,6 +112,8 @@ private:
 class tarv_popup_manager : public tarv_transparent_window {
 public:
     static constexpr int default_position = 48;
+    // Every popup is a window of its own; definitions beyond this are dropped.
+    static constexpr int max_popups = 64;
 
     explicit tarv_popup_manager(tarv_popup_host& host);
     ~tarv_popup_manager() override;
@@ -149,6 +151,7 @@ private:
     void size_in_characters(tarv_popup_window& window, int columns, int rows);
     void destroy_list(tarv_popup_button*& head);
     void purge_closed();
+    int popup_count() const;
 
     tarv_popup_host& host_;
     tarv_panel_hosting* hosting_ = nullptr;

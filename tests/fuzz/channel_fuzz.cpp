@@ -69,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         default: window.select_channel(arg.c_str()); break;
         }
 
+        check(window.channel_count() <= tarv_channel_window::max_channels);
         int all_tabs = 0, on_page = 0;
         for (int i = 0; i < window.channel_count(); ++i) {
             const channel_tab& c = window.channel(i);

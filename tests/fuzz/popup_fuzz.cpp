@@ -91,6 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 b->window()->client_size(&w, &h);
                 check(w >= 1 && h >= 1 && w <= 100000 && h <= 100000);
             }
+        check(names.size() <= static_cast<std::size_t>(tarv_popup_manager::max_popups));
     }
     return 0;
 }

@@ -198,6 +198,17 @@ TEST_F(ChannelWindowTest, LongNamesAreCutAndFindTheSameTab)
     EXPECT_NE(text_of(std::string(39, 'q').c_str()).find("first|second|"), std::string::npos);
 }
 
+TEST_F(ChannelWindowTest, AServerNamingEndlessChannelsFillsTheWindowAndNoMore)
+{
+    LogCapture log(2);
+    for (int i = 0; i < 70; ++i) divert(("ch" + std::to_string(i)).c_str(), "line " + std::to_string(i) + "\n");
+    EXPECT_EQ(window.channel_count(), tarv_channel_window::max_channels);
+    EXPECT_EQ(window.find_channel("ch69"), nullptr);
+    // Their text still reaches the combined tab.
+    EXPECT_NE(text_of("(all)").find("line 69|"), std::string::npos);
+    EXPECT_TRUE(log.contains("too many channels for 'ch69'"));
+}
+
 TEST_F(ChannelWindowTest, AChannelNamedLikeTheCombinedTabGetsEachLineOnce)
 {
     divert("(all)", "once\n");

@@ -235,6 +235,20 @@ TEST_F(PopupManagerTest, GeometryIsRecordedAndUsedAgain)
     EXPECT_EQ(TConfig::instance().get_popup_geometry("Score").width, 0);
 }
 
+TEST_F(PopupManagerTest, DefinitionsBeyondTheLimitAreDropped)
+{
+    LogCapture log(2);
+    for (int i = 0; i <= tarv_popup_manager::max_popups; ++i)
+        manager.create_window(("P" + std::to_string(i) + "\nT\n5 1\n\n\n").c_str());
+    EXPECT_NE(manager.find_button("P63"), nullptr);
+    EXPECT_EQ(manager.find_button("P64"), nullptr);
+    EXPECT_TRUE(log.contains("too many popup windows for 'P64'"));
+    // Closing them all makes room again.
+    manager.close_all_popups();
+    manager.create_window("P64\nT\n5 1\n\n\n");
+    EXPECT_NE(manager.find_button("P64"), nullptr);
+}
+
 TEST_F(PopupManagerTest, LongNamesKeepTheirGeometryUnderTheCutName)
 {
     const std::string name(150, 'n');
