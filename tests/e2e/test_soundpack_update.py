@@ -1,13 +1,13 @@
-"""A newcomer's client fetches the sound pack from the web server given with
---soundpack-host in the background, while it plays on undisturbed; a second
-client on the same folder finds the lock, and a client with no web server
-reachable logs the failure and plays on.
+"""A newcomer's client fetches the demo sound pack from the web server given
+with --soundpack-host in the background while the game goes on, then plays
+the world's sounds from it; a client with no web server reachable logs the
+failure and plays on.
 
     test_soundpack_update.py /path/to/tessel
 """
-import gzip
 import hashlib
 import os
+import subprocess
 import sys
 import tempfile
 import time
@@ -16,11 +16,11 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from harness import Client, free_closed_port, run_checks  # noqa: E402
 from test_demo_world import DemoServer  # noqa: E402
-from test_playable import BINARY  # noqa: E402
+from test_playable import BINARY, Window  # noqa: E402
+from test_sound import ROOT, Speaker, log_size, wait_for_log  # noqa: E402
 import soundpack_server  # noqa: E402
 
 LOG = "/tmp/karthem_tessel.txt"  # the client's debug log, shared by every client here
-FILES = {"combat/hit.ogg": b"OggS hit" * 100, "world/door.ogg": b"OggS door" * 50, "bell.ogg": b"ding"}
 
 
 def wait_until(test, timeout, what):
@@ -40,31 +40,51 @@ def read(path):
         return None
 
 
-def newcomer_fetches_the_pack():
+def newcomer_fetches_the_pack_and_hears_it():
     folder = tempfile.mkdtemp(prefix="tessel_pack_")
-    for name, data in FILES.items():
-        os.makedirs(os.path.dirname(os.path.join(folder, name)), exist_ok=True)
-        with open(os.path.join(folder, name), "wb") as f:
-            f.write(data)
+    subprocess.run([os.path.join(ROOT, "scripts", "make-demo-sounds.sh"), folder], check=True)
+    files = {}
+    for root, _dirs, names in os.walk(folder):
+        for name in names:
+            path = os.path.join(root, name)
+            files[os.path.relpath(path, folder)] = read(path)
+    assert "world/door.ogg" in files, files.keys()
     web = soundpack_server.start(folder)
     game = DemoServer()
+    home = tempfile.mkdtemp(prefix="tessel_home_")
+    speaker = Speaker(home)
+    with open(os.path.join(home, ".asoundrc"), "w") as f:
+        f.write(speaker.asoundrc())
+    host = f"127.0.0.1:{web.server_address[1]}"
+    client = Client(BINARY, game.port, home=home, args=["--soundpack-host", host]).start()
     try:
-        host = f"127.0.0.1:{web.server_address[1]}"
-        with Client(BINARY, game.port, args=["--soundpack-host", host]) as client:
-            # The game runs at once; the updater waits its three seconds.
-            client.wait_for_display("By what name are you known?", timeout=30)
-            pack = os.path.join(client.home, ".Karthem", "soundpack")
-            manifest = os.path.join(pack, "update_manifest.lst")
-            wait_until(lambda: read(manifest) and all(n in read(manifest).decode() for n in FILES), 20,
-                       "the sound pack download")
-            for name, data in FILES.items():
-                assert read(os.path.join(pack, name)) == data, name
-            text = read(manifest).decode()
-            assert text.startswith("# This is an automatically generated file - do not modify\n"), text
-            line = f"{hashlib.sha256(FILES['bell.ogg']).hexdigest()} {4:10d} bell.ogg\n"
-            assert line in text, text
-            assert client.proc.poll() is None
+        # The game runs at once; the updater waits its three seconds.
+        client.wait_for_display("By what name are you known?", timeout=30)
+        window = Window(client.proc.pid)
+        window.type("//debug 3")
+        start = log_size()
+        pack = os.path.join(home, ".Karthem", "soundpack")
+        manifest = os.path.join(pack, "update_manifest.lst")
+        wait_until(lambda: read(manifest) and all(n in read(manifest).decode() for n in files), 20,
+                   "the sound pack download")
+        for name, data in files.items():
+            assert read(os.path.join(pack, name)) == data, name
+        text = read(manifest).decode()
+        assert text.startswith("# This is an automatically generated file - do not modify\n"), text
+        door = files["world/door.ogg"]
+        assert f"{hashlib.sha256(door).hexdigest()} {len(door):10d} world/door.ogg\n" in text, text
+        # Then the world's door sound plays from the fetched file.
+        window.type("ada")
+        client.wait_for_display("Password:")
+        window.type("pw")
+        client.wait_for_display("Lantern Square")
+        heard, _ = speaker.heard_after(lambda: window.type("d"),
+                                       lambda: wait_for_log(start, "loaded sound 'soundpack/world/door.ogg'"))
+        assert heard > 20000, heard
     finally:
+        speaker.done = True
+        client.stop()
+        client.cleanup()
         game.stop()
         web.shutdown()
 
@@ -90,4 +110,4 @@ def offline_client_logs_and_plays_on():
 
 
 if __name__ == "__main__":
-    run_checks("test_soundpack_update", [newcomer_fetches_the_pack, offline_client_logs_and_plays_on])
+    run_checks("test_soundpack_update", [newcomer_fetches_the_pack_and_hears_it, offline_client_logs_and_plays_on])
