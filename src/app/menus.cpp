@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/mw.h"
+#include "app/web_links.h"
 #include "config/config.h"
 #include "draw/font.h"
 #include "support/debug_log.h"
@@ -513,11 +514,7 @@ bool tarv_mw::menu_command(int id)
         choose_font_colors(id);
         return true;
     }
-    if (id >= MENU_WEB_FIRST && id <= MENU_WEB_LAST) {
-        menu_not_available(id, "web link");
-        print_client_lines({"\n", "Opening web pages is not available in this version.\n"});
-        return true;
-    }
+    if (id >= MENU_WEB_FIRST && id <= MENU_WEB_LAST) return open_web_link(*this, id);
     if ((id >= MENU_POPUP_FIRST && id <= MENU_POPUP_LAST) || id == MENU_RESET_POPUP_POSITIONS ||
         id == MENU_POPUPS_NOT_CONNECTED)
         return popup_menu_command(id);
@@ -539,10 +536,7 @@ bool tarv_mw::menu_command(int id)
             process_command("//disconnect", false);
         main_refresh();
         return true;
-    case MENU_SAVE_LOGFILE:
-        menu_not_available(id, "log export");
-        print_client_lines({"\n", "Saving the scrollback is not available in this version.\n"});
-        return true;
+    case MENU_SAVE_LOGFILE: save_logfile(); return true;
     case MENU_CLEAR_SCROLLBACK:
         main_clear();
         clear_channels();

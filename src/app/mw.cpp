@@ -2,6 +2,7 @@
 
 #include "app/preference_commands.h"
 #include "app/startup.h"
+#include "app/web_links.h"
 #include "audio/audio_engine.h"
 #include "config/config.h"
 #include "connection/client_status.h"
@@ -50,12 +51,17 @@ tarv_mw::tarv_mw(tarv_mw_view* view) : connection(*this, *this), view_(view)
         if (status_bar) status_bar->Refresh();
     };
     TConfig::instance().set_view(this);
+    // Addresses clicked in any text display open through the next tick.
+    tarv_url_opener = [this](const char* url) { open_url(*this, url); };
 }
 
 tarv_mw::~tarv_mw()
 {
     if (TConfig::instance().view() == this) TConfig::instance().set_view(nullptr);
-    if (mw_instance == this) mw_instance = nullptr;
+    if (mw_instance == this) {
+        mw_instance = nullptr;
+        tarv_url_opener = nullptr;
+    }
     mw_ready = 0;
 }
 
@@ -114,6 +120,8 @@ void tarv_mw::OnTimer()
         pending_message_flag = 0;
     }
 
+    launch_pending_url(*this);
+
     flush_partial_line();
 
     if (exit_countdown > 0) {
@@ -130,7 +138,7 @@ void tarv_mw::OnTimer()
 bool tarv_mw::tick_needed() const
 {
     return !mw_ready || !connection.first_connect_done() || connection.connection_seen() ||
-           animations_running() || pending_message_flag || exit_countdown > 0 || refocus_pending ||
+           animations_running() || pending_message_flag || pending_url_flag || exit_countdown > 0 || refocus_pending ||
            main_display->has_partial_line() || (play_state_ == PLAYING && status_dirty);
 }
 

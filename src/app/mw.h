@@ -82,6 +82,14 @@ public:
     virtual void wake_tick() {}
     // Drops the cached background so the next paint generates it anew.
     virtual void rebuild_background() {}
+    // The "Save Logfile" file dialog; false when cancelled. filter 0 is
+    // "Save as HTML", 1 "Save as Plain Text".
+    virtual bool choose_logfile(std::string* path, int* filter)
+    {
+        (void)path;
+        (void)filter;
+        return false;
+    }
     // Shows one of the exit dialogs centred and modal; the button pressed
     // comes back through tarv_mw::exit_dialog_choice.
     virtual void show_exit_dialog(tarv_exit_dialog dialog) { (void)dialog; }
@@ -177,6 +185,11 @@ public:
     // Sound (mw_audio.cpp): the output starts with the window when sound is
     // on; image buttons click from then on.
     void open_audio_at_start();
+
+    // File / Save Logfile (logfile.cpp): asks for a file, then writes the
+    // main display's scrollback into it as HTML or plain text and says so.
+    void save_logfile();
+    void save_logfile_to(const std::string& path, bool html);
 
     // Queues a client message for the next tick.
     void queue_pending_message(const char* text);

@@ -4,12 +4,14 @@
 #include <unistd.h>
 
 #include <wx/dcclient.h>
+#include <wx/filedlg.h>
 #include <wx/utils.h>
 
 #include "app/app_wx.h"
 #include "app/exit_dialogs_wx.h"
 #include "app/menus_wx.h"
 #include "app/panel_hosting_wx.h"
+#include "app/web_links.h"
 #include "config/config.h"
 #include "draw/font_wx.h"
 #include "draw/images.h"
@@ -93,6 +95,12 @@ tarv_mw_frame::tarv_mw_frame(const wxString& title, const wxPoint& position, con
     for (auto kind : {tarv_exit_dialog::newbie_quit, tarv_exit_dialog::save_quit, tarv_exit_dialog::pgm_exit,
                       tarv_exit_dialog::newbie_disconnect, tarv_exit_dialog::disconnect})
         exit_dialogs_[static_cast<int>(kind)] = new tarv_exit_dialog_wx(this, *core_, kind);
+
+    // A click on the logo opens the web site.
+    Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& event) {
+        event.Skip();
+        logo_click(*core_, logo_block_, event.GetX(), event.GetY());
+    });
 
     SetMenuBar(tarv_create_menu_bar());
     core_->build_menus();
@@ -198,7 +206,7 @@ void tarv_mw_frame::on_paint(wxPaintEvent&)
     const TConfig& config = TConfig::instance();
     const wxSize size = GetClientSize();
     background_.update(size.x, size.y, config.theme_bg_setting(), config.current_background_theme(), false);
-    background_painter_.paint(dc, size, background_, tarv_builtin_image(IMAGE_LOGO), config.current_layout(),
+    logo_block_ = background_painter_.paint(dc, size, background_, tarv_builtin_image(IMAGE_LOGO), config.current_layout(),
                               wxString::FromUTF8(config.web_site_host()));
 }
 
@@ -327,6 +335,16 @@ void tarv_mw_frame::place_panel_window(tarv_embedded_window& panel, tarv_layout_
     host->peer_move_resize(panel.x(), panel.y(), panel.width(), panel.height());
     // Over the text, the panel stays above its new parent's drawing.
     host->Raise();
+}
+
+bool tarv_mw_frame::choose_logfile(std::string* path, int* filter)
+{
+    wxFileDialog dialog(this, "Save Logfile", "", "", "Save as HTML|*.html|Save as Plain Text|*.txt",
+                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT, wxDefaultPosition, wxDefaultSize, "filedlg");
+    if (dialog.ShowModal() != wxID_OK) return false;
+    *path = std::string(dialog.GetPath().fn_str());
+    *filter = dialog.GetFilterIndex();
+    return true;
 }
 
 void show_dialog_centered(wxDialog* dialog, bool modal)

@@ -45,6 +45,7 @@ public:
     void popup_menu_reset() override;
     void popup_menu_insert(int menu_id, const char* label) override;
     void screen_size(int* width, int* height) const override;
+    bool choose_logfile(std::string* path, int* filter) override;
 
 private:
     void on_main_timer(wxTimerEvent&);
@@ -65,6 +66,7 @@ private:
     wxDialog* exit_dialogs_[5] = {};
     tarv_background_cache background_;
     tarv_main_background_painter background_painter_;
+    tarv_logo_block logo_block_;  // where the last paint put the logo
     wxTimer main_timer_;
     wxTimer ping_timer_;
     wxTimer save_timer_;

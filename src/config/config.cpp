@@ -577,6 +577,25 @@ const char* TConfig::soundpack_host() const {
     return soundpack_host_.empty() ? tarv_default_soundpack_host : soundpack_host_.c_str();
 }
 
+const char* TConfig::browser() const {
+    return browser_.empty() ? "firefox" : browser_.c_str();
+}
+
+void TConfig::set_browser(const char* program) {
+    browser_.clear();
+    if (!program) return;
+    std::string name = program;
+    // Started directly, never through a shell; only control characters and
+    // absurd lengths are refused.
+    bool usable = name.size() <= 1023;
+    for (unsigned char ch : name)
+        if (ch < 32 || ch == 127) usable = false;
+    if (usable)
+        browser_ = name;
+    else
+        TARV_LOG(1, "Warning in TConfig::set_browser(), unusable browser '%s' ignored.\n", program);
+}
+
 bool TConfig::set_game_host_override(const char* host) {
     if (!valid_host_name(host)) {
         TARV_LOG(1, "Warning in TConfig::set_game_host_override(), bad host name '%s' ignored.\n", host ? host : "");
@@ -678,6 +697,9 @@ void TConfig::load_xml_system_config(tarv_xml_reader& reader) {
             load_host_key(reader, "help_server_host", help_server_host_);
         } else if (word_equals(tag, "soundpack_host")) {
             load_host_key(reader, "soundpack_host", soundpack_host_);
+        } else if (word_equals(tag, "browser")) {
+            std::string program;
+            if (read_text(reader, program)) set_browser(program.c_str());
         } else {
             reader.skip_data();
         }
@@ -744,6 +766,7 @@ void TConfig::write_system_values(tarv_xml_writer& writer) {
     if (!web_site_host_.empty()) writer.write_value("web_site_host", web_site_host_.c_str());
     if (!help_server_host_.empty()) writer.write_value("help_server_host", help_server_host_.c_str());
     if (!soundpack_host_.empty()) writer.write_value("soundpack_host", soundpack_host_.c_str());
+    if (!browser_.empty()) writer.write_value("browser", browser_.c_str());
 }
 
 bool TConfig::save_system_config_file() {

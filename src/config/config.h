@@ -123,6 +123,10 @@ public:
     bool set_soundpack_host_override(const char* host_port);
     static bool valid_host_name(const char* host);
     static bool valid_host_port(const char* host_port);
+    // The web browser program: the system file's `browser`, else "firefox".
+    const char* browser() const;
+    // An empty or unusable name goes back to "firefox".
+    void set_browser(const char* program);
 
 private:
     void load_xml_system_config(class tarv_xml_reader& reader);
@@ -154,6 +158,7 @@ private:
     int game_port_ = 0;
     std::string web_site_host_;
     std::string help_server_host_;
+    std::string browser_;
     std::string soundpack_host_;
     std::string game_host_override_;
     int game_port_override_ = 0;

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <ctime>
 #include <functional>
 #include <string>
 
@@ -144,6 +146,12 @@ public:
         render_text_.for_each_piece(run.offset, run.length, f);
     }
     std::string run_text(const tarv_render_run_view& run) const;
+    // The log export (log_export.cpp): the render list, pending run
+    // included, as an HTML document or as plain text. False when any write
+    // failed.
+    bool write_html_log(std::FILE* file);
+    bool write_html_log(std::FILE* file, std::time_t when);
+    bool write_text_log(std::FILE* file);
     // All text as received, runs concatenated (end-to-end test seam).
     std::string render_list_text();
     // Off: old text is never sealed (tests compare sealed and plain stores).

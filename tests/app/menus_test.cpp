@@ -618,9 +618,6 @@ TEST_F(MenuCommands, ScreensAndUnbuiltItemsWhileDisconnected)
         {78, "You must be connected to the server to view the in-game help."},
         {93, "Unable to retrieve server version."},
         {2, "You are not connected to the server."},
-        {3, "Saving the scrollback is not available in this version."},
-        {79, "Opening web pages is not available in this version."},
-        {83, "Opening web pages is not available in this version."},
     };
     for (const row& r : rows) {
         mw.main_clear();
