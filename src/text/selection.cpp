@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <climits>
 
+#include "config/config.h"
+#include "net/find_url.h"
 #include "support/debug_log.h"
+#include "support/text_buffer.h"
 #include "text/ansi_display.h"
 #include "text/clipboard.h"
 #include "text/textctrl.h"
@@ -119,12 +122,26 @@ bool tarv_textctrl::selected_range(int line, int* first, int* last) const
     return *first <= *last;
 }
 
-// Web addresses are not recognised yet: a click always starts a drag.
 int tarv_textctrl::url_clicked_on(int line, int offset)
 {
-    (void)line;
-    (void)offset;
-    return 0;
+    if (!TConfig::instance().url_hotlinking()) return 0;
+    if (!line_exists(line)) {
+        if (line != 0) TARV_LOG(2, "Error in url_clicked_on(), null line %d.\n", line);
+        return 0;
+    }
+    std::string text = line_text(line);
+    if (text.size() > 5999) text.resize(5999);
+    int start = 0, end = 0;
+    tarv_text_buffer url;
+    if (!tarv_find_url_at(text, offset, url, &start, &end)) return 0;
+    if (tarv_url_opener) tarv_url_opener(url.c_str());
+    selection_active = 1;
+    selection_start = selection_anchor = {line, start};
+    selection_end = selection_point = {line, end};
+    copy_selection_to_clipboard();
+    Refresh();
+    ignore_until_release = 1;
+    return 1;
 }
 
 void tarv_textctrl::on_mouse(const tarv_mouse_event& event)

@@ -190,6 +190,63 @@ TEST_F(WebLinks, TheLogoOpensTheWebSiteOnlyStrictlyInside)
     EXPECT_THAT(text(), HasSubstr("Opening the main Karthem web page in your browser..."));
 }
 
+// A left click on an address in the game text.
+struct TextLinks : WebLinks {
+    tarv_textctrl& t() { return mw.main_display->text; }
+    void click_on(const std::string& word)
+    {
+        std::string line = t().line_text(t().display_line);
+        std::size_t at = line.find(word);
+        ASSERT_NE(at, std::string::npos) << line;
+        int x = 0;
+        for (std::size_t i = 0; i < at; ++i) x += t().char_widths[static_cast<unsigned char>(line[i])];
+        x += t().char_widths[static_cast<unsigned char>(line[at])] / 2;
+        int y = t().height() - t().line_height / 2;
+        tarv_mouse_event down;
+        down.type = tarv_mouse_event::LEFT_DOWN;
+        down.x = x;
+        down.y = y;
+        down.left_down = true;
+        t().on_mouse(down);
+        tarv_mouse_event move = down;
+        move.type = tarv_mouse_event::MOTION;
+        move.x = 1;
+        t().on_mouse(move);
+        tarv_mouse_event up = move;
+        up.type = tarv_mouse_event::LEFT_UP;
+        up.left_down = false;
+        t().on_mouse(up);
+    }
+};
+
+TEST_F(TextLinks, AClickOpensTheAddressWithoutItsBracketsAndSelectsIt)
+{
+    mw.main_print_text("Maps are at (www.karthem.net/maps).");
+    click_on("karthem");
+    EXPECT_STREQ(pending_url, "www.karthem.net/maps");
+    EXPECT_EQ(clipboard.content, "www.karthem.net/maps");
+    std::string selected;
+    EXPECT_TRUE(t().get_selected_text(selected));
+    EXPECT_EQ(selected, "www.karthem.net/maps");  // the motion before the release selected nothing more
+    mw.OnTimer();
+    EXPECT_EQ(browser_arguments(), "1\n[http://www.karthem.net/maps]\n");
+    // Links print no message of their own.
+    EXPECT_THAT(text(), Not(HasSubstr("Opening")));
+}
+
+TEST_F(TextLinks, WithLinkingOffAClickStartsAnOrdinaryDrag)
+{
+    c.set_url_hotlinking(0);
+    mw.main_print_text("Maps are at (www.karthem.net/maps).");
+    click_on("karthem");
+    EXPECT_EQ(pending_url_flag, 0);
+    std::string selected;
+    EXPECT_TRUE(t().get_selected_text(selected));
+    EXPECT_EQ(selected.substr(0, 10), "Maps are a");
+    mw.OnTimer();
+    EXPECT_FALSE(std::filesystem::exists(record));
+}
+
 TEST_F(WebLinks, SavingTheLogReportsAFullDiskInsteadOfSuccess)
 {
     mw.main_print_text("worth keeping\n");
