@@ -25,6 +25,7 @@
 #include "panels/popup_manager.h"
 #include "panels/status_display.h"
 #include "support/text_buffer.h"
+#include "text/clipboard.h"
 
 class tarv_main_window;
 class tarv_ansi_display;
@@ -66,13 +67,6 @@ public:
     {
         (void)description;
         (void)out;
-        return false;
-    }
-    // The X11 primary selection as 8-bit text.
-    virtual void set_clipboard_data(const std::string& text) { (void)text; }
-    virtual bool get_clipboard_data(std::string& text)
-    {
-        (void)text;
         return false;
     }
     // The fonts changed: the toolkit side passes them to its native controls.
@@ -284,8 +278,9 @@ public:
     void clear_selection(tarv_display_ref display) override;
     void toggle_feature(tarv_feature feature) override;
     void popup_quick_toggle(int number) override;
-    void set_clipboard_data(const std::string& text) override { view_->set_clipboard_data(text); }
-    bool get_clipboard_data(std::string& text) override { return view_->get_clipboard_data(text); }
+    // The X11 primary selection (text/clipboard.h).
+    void set_clipboard_data(const std::string& text) override { ::set_clipboard_data(text); }
+    bool get_clipboard_data(std::string& text) override { return ::get_clipboard_data(text) != 0; }
 
     // tarv_command_host
     void main_clear() override;

@@ -21,7 +21,6 @@
 #include "support/debug_log.h"
 #include "support/thread.h"
 #include "text/ansi_display_wx.h"
-#include "text/clipboard.h"
 #include "text/main_window.h"
 
 namespace {
@@ -257,16 +256,6 @@ void tarv_mw_frame::repaint()
 bool tarv_mw_frame::parse_native_font(const std::string& description, tarv_font_desc* out)
 {
     return tarv_font_desc_from_native(wxString::FromUTF8(description), out ? out->point_size : 8, out);
-}
-
-void tarv_mw_frame::set_clipboard_data(const std::string& text)
-{
-    ::set_clipboard_data(text);
-}
-
-bool tarv_mw_frame::get_clipboard_data(std::string& text)
-{
-    return ::get_clipboard_data(text) != 0;
 }
 
 void tarv_mw_frame::fonts_changed()

@@ -32,8 +32,6 @@ public:
     void client_size(int* width, int* height) const override;
     void repaint() override;
     bool parse_native_font(const std::string& description, tarv_font_desc* out) override;
-    void set_clipboard_data(const std::string& text) override;
-    bool get_clipboard_data(std::string& text) override;
     void fonts_changed() override;
     void rebuild_background() override;
     void wake_tick() override;

@@ -40,7 +40,13 @@ public:
     std::string content;
 };
 
+// The main display measures the process-wide fonts when it is made.
+struct default_fonts {
+    default_fonts() { tarv_create_fonts(); }
+};
+
 struct WebLinks : testing::Test {
+    default_fonts fonts;
     TempDir dir;
     testing::NiceMock<mock_mw_view> view;
     tarv_mw mw{&view};
@@ -50,7 +56,6 @@ struct WebLinks : testing::Test {
 
     void SetUp() override
     {
-        tarv_create_fonts();
         c.setup_default_config(nullptr);
         // The script writes its argument count and each argument in brackets.
         std::string script = dir / "browser.sh";
