@@ -16,7 +16,7 @@ if [ -f "$demo" ]; then
   # The demo sound pack, served over HTTP: the client's updater fetches it
   # into ~/.Karthem/soundpack a few seconds after start-up.
   sounds=build-play/demo-sounds
-  if [ -x scripts/make-demo-sounds.sh ] && [ ! -e "$sounds/.made" ]; then
+  if [ -x scripts/make-demo-sounds.sh ] && [ ! "$sounds/.made" -nt scripts/make-demo-sounds.sh ]; then
     rm -rf "$sounds"
     if scripts/make-demo-sounds.sh "$sounds"; then touch "$sounds/.made"; else echo "play.sh: no demo sounds made" >&2; fi
   fi
