@@ -14,6 +14,10 @@ constexpr int module_http = 3;
 constexpr int reason_size = 255;
 constexpr int content_type_size = 63;
 constexpr int coding_size = 255;
+// A peer that never ends a line or the headers is cut off rather than read
+// forever.
+constexpr int max_line_bytes = 65536;
+constexpr int max_header_lines = 256;
 
 struct content_type_entry {
     int code;
@@ -145,6 +149,7 @@ void tarv_http_data_processor_oline::reset_message()
     body_received_ = 0;
     line_.clear();
     pending_eol_ = 0;
+    line_bytes_ = 0;
     header_lines_ = 0;
     in_body_ = 0;
 }
@@ -247,6 +252,7 @@ bool tarv_http_data_processor_oline::read_line(const unsigned char* data, int le
         if (pending_eol_) {
             bool pair = (pending_eol_ == '\r' && b == '\n') || (pending_eol_ == '\n' && b == '\r');
             pending_eol_ = 0;
+            line_bytes_ = 0;
             if (pair) ++i;
             *consumed = i;
             return true;
@@ -256,6 +262,12 @@ bool tarv_http_data_processor_oline::read_line(const unsigned char* data, int le
             pending_eol_ = b;
         else if (line_.length < tarv_text_buffer::max_length)
             line_.append_char(static_cast<char>(b));
+        if (++line_bytes_ > max_line_bytes) {
+            tarv_debug_log_flagged("Warning in tarv_http_data_processor_oline::read_line(), line without end.",
+                                   LOG_CLASS_ERROR, module_http);
+            fail();
+            break;
+        }
     }
     *consumed = i;
     return false;
@@ -434,7 +446,13 @@ int tarv_http_data_processor_oline::step(const unsigned char* data, int length)
         int consumed = 0;
         if (!read_line(data, length, &consumed)) return consumed;
         if (!line_.empty()) {
-            ++header_lines_;
+            if (++header_lines_ > max_header_lines) {
+                tarv_debug_log_flagged("Warning in tarv_http_data_processor_oline::header_line_parse(), too many "
+                                       "header lines.",
+                                       LOG_CLASS_ERROR, module_http);
+                fail();
+                return consumed;
+            }
             // The first line resets the message state, line buffer included.
             tarv_text_buffer line;
             line.assign(line_.c_str());

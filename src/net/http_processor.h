@@ -112,6 +112,7 @@ private:
     int body_received_ = 0;
     tarv_text_buffer line_;
     unsigned char pending_eol_ = 0;
+    int line_bytes_ = 0; // bytes of the current line, kept or not
     int header_lines_ = 0;
     int in_body_ = 0;
     int failed_ = 0;

@@ -47,6 +47,13 @@ std::string request_text(tarv_http_data_processor_oline& p)
 
 enum outcome { DONE, MORE, FAILED };
 
+std::string repeat(const std::string& text, int n)
+{
+    std::string out;
+    for (int i = 0; i < n; ++i) out += text;
+    return out;
+}
+
 struct response_case {
     const char* name;
     std::string bytes;
@@ -78,6 +85,13 @@ const response_case response_cases[] = {
     {"100 continue first", "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", DONE, "ok",
      200, 1},
     {"headers not finished", "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n", MORE, "", 200, 0},
+    // A peer that never ends its headers is cut off.
+    {"endless header lines", "HTTP/1.1 200 OK\r\n" + repeat("X-A: b\r\n", 300), FAILED, "", 200, 0},
+    {"endless line", "HTTP/1.1 200 OK\r\nX-A: " + std::string(70000, 'a'), FAILED, "", 200, 0},
+    {"endless chunk size line",
+     "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1" + std::string(70000, ';'), FAILED, "", 200, 0},
+    {"long header kept short", "HTTP/1.1 200 OK\r\nX-A: " + std::string(9000, 'a') + "\r\nContent-Length: 1\r\n\r\nz",
+     DONE, "z", 200, 1},
 };
 
 struct fed_result {
