@@ -12,6 +12,7 @@ packages=(
   libasound2-dev sox vorbis-tools
   clang-14 libclang-rt-14-dev
   imagemagick
+  dpkg-dev desktop-file-utils
 )
 
 missing=()

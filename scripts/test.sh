@@ -26,6 +26,11 @@ cmake --build build -j "$jobs"
 count_ctest xvfb-run -a -s "-screen 0 1280x1024x24" \
   ctest --test-dir build --output-on-failure -j "$jobs" --timeout 300
 
+echo "== Debian package"
+deb=$(scripts/package-deb.sh | tail -n 1)
+scripts/check-deb.sh "$deb"
+passed=$((passed + 1))
+
 echo "== sanitizer build (ASan + UBSan)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DTESSEL_SANITIZE=ON -DTESSEL_GUI=OFF -DTESSEL_BENCH=OFF >/dev/null
