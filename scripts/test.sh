@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 
 jobs=$(nproc)
 export CCACHE_DIR=${CCACHE_DIR:-$PWD/.ccache}
+# The build folders share cached objects where their flags agree.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-true}
 
 # Runs a ctest command, showing its output, and adds its count to the total.
 passed=0
