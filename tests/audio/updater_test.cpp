@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include <sys/inotify.h>
 #include <sys/stat.h>
 
 namespace {
@@ -198,6 +199,34 @@ TEST_F(UpdaterTest, FailedDownloadLeavesTheOldFileAndEntry)
     ASSERT_EQ(run(), QDU_OK);
     EXPECT_EQ(read_file(pack() + "/a.ogg"), "version two!");
     EXPECT_NE(read_file(pack() + "/update_manifest.lst").find(hash_of("version two!")), std::string::npos);
+}
+
+TEST_F(UpdaterTest, NewVersionIsRenamedOntoTheOldWithoutDeletingIt)
+{
+    publish({{"a.ogg", "version one"}});
+    ASSERT_EQ(run(), QDU_OK);
+    publish({{"a.ogg", "version two!"}});
+    // Watch the folder: a delete of a.ogg would be a moment with no sound.
+    int watch = inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, pack().c_str(), IN_DELETE | IN_MOVED_TO), 0);
+    ASSERT_EQ(run(), QDU_OK);
+    EXPECT_EQ(read_file(pack() + "/a.ogg"), "version two!");
+    int deletes = 0, moves = 0;
+    alignas(inotify_event) char events[8192];
+    for (ssize_t n; (n = read(watch, events, sizeof events)) > 0;) {
+        for (char* p = events; p < events + n;) {
+            inotify_event* e = reinterpret_cast<inotify_event*>(p);
+            if (e->len && std::string(e->name) == "a.ogg") {
+                if (e->mask & IN_DELETE) ++deletes;
+                if (e->mask & IN_MOVED_TO) ++moves;
+            }
+            p += sizeof(inotify_event) + e->len;
+        }
+    }
+    close(watch);
+    EXPECT_EQ(deletes, 0);
+    EXPECT_EQ(moves, 1);
 }
 
 TEST_F(UpdaterTest, NamesThatLeaveTheSoundPackAreRefused)
