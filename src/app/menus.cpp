@@ -384,6 +384,7 @@ void tarv_mw::resync_menus()
         status_bar->sky_bar.Show(c.sky_bar() != 0);
         set_status_display_bars(c.hpbar_enable() != 0, c.exp_display() != 0, c.enemy_hpbar_enable() != 0);
     }
+    automap_display->set_cell_size(c.automap_size());
     update_map_menu();
     update_automap_visibility();
     main_display->set_scrollbar_enable(c.mw_scrollbar_enable() != 0);
@@ -475,13 +476,6 @@ void tarv_mw::use_default_preferences()
     c.set_channel_window_dupe(c.channel_window_dupe());
     c.set_colorflash_enable(c.colorflash_enable());
     resync_menus();
-}
-
-void tarv_mw::set_map_size(int size)
-{
-    TConfig::instance().set_automap_size(size);
-    layout_panels();
-    view_->repaint();
 }
 
 bool tarv_mw::menu_command(int id)

@@ -47,6 +47,7 @@ tarv_mw::tarv_mw(tarv_mw_view* view) : connection(*this, *this), view_(view)
     status_bar->scroll_locked = [this] { return !main_display->is_following(); };
     status_bar->unlock_scrollback = [this] { main_display->unfreeze_scrolling(); };
     status_bar->sky_bar_enabled = [] { return TConfig::instance().sky_bar() != 0; };
+    create_automap();
     main_display->on_follow_changed = [this] {
         if (status_bar) status_bar->Refresh();
     };
@@ -58,6 +59,7 @@ tarv_mw::tarv_mw(tarv_mw_view* view) : connection(*this, *this), view_(view)
 tarv_mw::~tarv_mw()
 {
     if (TConfig::instance().view() == this) TConfig::instance().set_view(nullptr);
+    main_display->set_automap_overlay(nullptr);
     if (mw_instance == this) {
         mw_instance = nullptr;
         tarv_url_opener = nullptr;
@@ -231,6 +233,9 @@ tarv_layout_input tarv_mw::layout_input() const
     in.mw_scrollbar_enable = c.mw_scrollbar_enable();
     in.group_preferred_height = group_display->preferred_height();
     in.group_has_entries = !group_display->entries().empty();
+    in.automap_cell_size = automap_display->renderer().cell_size();
+    in.automap_width = automap_display->width();
+    in.automap_height = automap_display->height();
     return in;
 }
 
@@ -248,6 +253,7 @@ void tarv_mw::layout_panels()
     status_display->set_bars(layout.show_hp_bars, layout.show_exp, layout.show_enemy);
     apply(*status_display, layout.status_display);
     apply(*main_display, layout.main_display);
+    apply_automap_layout(layout);
     auto apply_group = [](tarv_transparent_window& group, const tarv_layout_place& place) {
         if (place.placed) group.set_rect(place.rect.x, place.rect.y, place.rect.width, place.rect.height);
         if (place.visibility != tarv_visibility::keep) group.set_shown(place.visibility == tarv_visibility::show);
@@ -356,6 +362,7 @@ void tarv_mw::select_history_set(int set)
 
 void tarv_mw::reset_panels_after_disconnect()
 {
+    update_automap_visibility();
     fkey_manager->set_active(false);
     status_bar->reset_values();
     status_display->reset_values();
@@ -368,6 +375,7 @@ void tarv_mw::show_disconnected_buttons()
     direction_buttons->disable_all();
     hint_buttons->clear_all();
     hint_buttons->set_connect_quit();
+    automap_display->reset_automap();
 }
 
 void tarv_mw::clear_hint_buttons()
@@ -378,6 +386,8 @@ void tarv_mw::clear_hint_buttons()
 void tarv_mw::directions_changed()
 {
     direction_buttons->apply(status_values_.directions_enabled != 0, status_values_.exit_mask);
+    automap_display->renderer().set_exit_mask(status_values_.exit_mask);
+    automap_display->renderer().Refresh();
 }
 
 void tarv_mw::set_fkey_buttons_active(bool active)
@@ -519,13 +529,9 @@ void tarv_mw::apply_theme_change(bool force_background)
     if (force_background) view_->rebuild_background();
     redraw_button_groups();
     group_display->Refresh();
+    automap_display->Refresh();
     layout_panels();
     view_->repaint();
-}
-
-void tarv_mw::place_automap()
-{
-    update_overlays();
 }
 
 void tarv_mw::place_group_display()
@@ -533,11 +539,6 @@ void tarv_mw::place_group_display()
     const tarv_group_placement place = place_group_display_decision(TConfig::instance().current_layout());
     group_display->mode = place.mode;
     view_->place_panel_window(*group_display, place.parent);
-    update_overlays();
-}
-
-void tarv_mw::update_automap_visibility()
-{
     update_overlays();
 }
 

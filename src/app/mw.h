@@ -13,6 +13,7 @@
 #include "app/commands.h"
 #include "app/layout.h"
 #include "app/menus.h"
+#include "automap/automap_display.h"
 #include "config/config_view.h"
 #include "connection/game_connection.h"
 #include "connection/status_values.h"
@@ -100,6 +101,15 @@ public:
     virtual void popup_menu_insert(int menu_id, const char* label) { (void)menu_id; (void)label; }
     // Usable area of the display that holds the main window.
     virtual void screen_size(int* width, int* height) const { *width = 1280; *height = 1024; }
+    // The automap panel's window moves to parent; the undocked map window
+    // is shown or hidden and takes the panel's size.
+    virtual void place_automap_window(tarv_layout_parent parent) { (void)parent; }
+    virtual void show_automap_frame(bool shown) { (void)shown; }
+    virtual void size_automap_frame(int width, int height)
+    {
+        (void)width;
+        (void)height;
+    }
 };
 
 class tarv_mw : public tarv_connection_host,
@@ -150,8 +160,8 @@ public:
     void shrink_channel_window() override;
     void increase_text_size() override;
     void decrease_text_size() override;
-    void increase_map_size() override {}
-    void decrease_map_size() override {}
+    void increase_map_size() override;
+    void decrease_map_size() override;
     void apply_text_font();
     void apply_button_fonts();
     // Where the automap and the group display live for the layout mode;
@@ -206,6 +216,8 @@ public:
     std::unique_ptr<tarv_group_display> group_display;
     std::unique_ptr<tarv_popup_manager> popup_manager;
     std::unique_ptr<tarv_channel_window> channel_window;
+    // The automap panel; its toolkit windows are the frame's.
+    std::unique_ptr<tarv_automap_display> automap_display;
     tarv_ansi_display* output_display = nullptr;
     // Plain text goes to the channel window ("chdiv" until "chudiv").
     int channel_divert = 0;
@@ -321,6 +333,11 @@ public:
     void preference_command(const char* data) override;
     tarv_ansi_display& main_text_display() override;
     tarv_ansi_display* output_target() const override { return output_display; }
+    void automap_data(const char* data, int length) override;
+    bool automap_walkfail(const char* data) override;
+    void wall_bump_sound() override;
+    void automap_area_name(const char* data) override;
+    void automap_combat(bool on) override;
     void set_output_target(tarv_ansi_display* display) override { output_display = display; }
     tarv_ansi_display* find_popup_display(const char* name) override;
     void popup_window_create(const char* data) override;
@@ -358,6 +375,8 @@ private:
     void change_button_font();
     void use_default_preferences();
     void set_map_size(int size);
+    void create_automap();
+    void apply_automap_layout(const tarv_layout& layout);
 
     tarv_ansi_display* display_of(tarv_display_ref display) const;
     // Popups and channels at the orderly exit, the save timer and disconnect.

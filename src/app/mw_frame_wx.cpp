@@ -12,6 +12,7 @@
 #include "app/menus_wx.h"
 #include "app/panel_hosting_wx.h"
 #include "app/web_links.h"
+#include "automap/automap_wx.h"
 #include "config/config.h"
 #include "draw/font_wx.h"
 #include "draw/images.h"
@@ -91,6 +92,10 @@ tarv_mw_frame::tarv_mw_frame(const wxString& title, const wxPoint& position, con
         keep_keyboard_on_command_line(panel, false);
     keep_keyboard_on_command_line(new tarv_panel_host(this, core_->group_display.get(), false), false);
 
+    // The undocked map's window, then the panel (docked in this window to begin with).
+    automap_frame_ = new tarv_automap_frame(this, [this] { core_->set_automap_display(false); });
+    automap_host_ = tarv_create_automap_windows(this, *core_->automap_display, [](wxWindow* w) { transfer_focus_main(w); });
+
     for (auto kind : {tarv_exit_dialog::newbie_quit, tarv_exit_dialog::save_quit, tarv_exit_dialog::pgm_exit,
                       tarv_exit_dialog::newbie_disconnect, tarv_exit_dialog::disconnect})
         exit_dialogs_[static_cast<int>(kind)] = new tarv_exit_dialog_wx(this, *core_, kind);
@@ -111,6 +116,8 @@ tarv_mw_frame::tarv_mw_frame(const wxString& title, const wxPoint& position, con
     fonts_changed();
     input_host_->line_edit()->SetFocus();
     core_->place_group_display();
+    core_->place_automap();
+    core_->update_automap_visibility();
     core_->layout_panels();
     Refresh();
 
@@ -334,6 +341,26 @@ bool tarv_mw_frame::choose_logfile(std::string* path, int* filter)
     *path = std::string(dialog.GetPath().fn_str());
     *filter = dialog.GetFilterIndex();
     return true;
+}
+
+void tarv_mw_frame::place_automap_window(tarv_layout_parent parent)
+{
+    if (parent != tarv_layout_parent::automap_frame) {
+        place_panel_window(*core_->automap_display, parent);
+        return;
+    }
+    if (automap_host_ && automap_frame_ && automap_host_->GetParent() != automap_frame_)
+        automap_host_->Reparent(automap_frame_);
+}
+
+void tarv_mw_frame::show_automap_frame(bool shown)
+{
+    if (automap_frame_ && automap_frame_->IsShown() != shown) automap_frame_->Show(shown);
+}
+
+void tarv_mw_frame::size_automap_frame(int width, int height)
+{
+    if (automap_frame_) automap_frame_->fit_panel(width, height);
 }
 
 void show_dialog_centered(wxDialog* dialog, bool modal)

@@ -13,6 +13,7 @@
 #include "draw/main_background.h"
 
 class tarv_ansi_display_host;
+class tarv_automap_frame;
 class tarv_input_window_wx;
 class tarv_panel_hosting_wx;
 
@@ -44,6 +45,9 @@ public:
     void popup_menu_insert(int menu_id, const char* label) override;
     void screen_size(int* width, int* height) const override;
     bool choose_logfile(std::string* path, int* filter) override;
+    void place_automap_window(tarv_layout_parent parent) override;
+    void show_automap_frame(bool shown) override;
+    void size_automap_frame(int width, int height) override;
 
 private:
     void on_main_timer(wxTimerEvent&);
@@ -61,6 +65,8 @@ private:
     std::unique_ptr<tarv_panel_hosting_wx> panel_hosting_;
     tarv_input_window_wx* input_host_ = nullptr;
     tarv_ansi_display_host* display_host_ = nullptr;
+    tarv_automap_frame* automap_frame_ = nullptr;
+    tarv_panel_host* automap_host_ = nullptr;
     wxDialog* exit_dialogs_[5] = {};
     tarv_background_cache background_;
     tarv_main_background_painter background_painter_;

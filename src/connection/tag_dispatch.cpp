@@ -223,7 +223,10 @@ struct tag_entry {
 const tag_entry tag_table[] = {
     {"login", [](tarv_tag_host& h, const char* d, int) { login(h, d); }},
     {"map", [](tarv_tag_host& h, const char* d, int n) { h.automap_data(d, n); }},
-    {"walkfail", [](tarv_tag_host& h, const char* d, int) { h.automap_walkfail(d); }},
+    {"walkfail",
+     [](tarv_tag_host& h, const char* d, int) {
+         if (h.automap_walkfail(d)) h.wall_bump_sound();
+     }},
     {"dirs", [](tarv_tag_host& h, const char* d, int) { dirs(h, d); }},
     {"areaname", [](tarv_tag_host& h, const char* d, int) { h.automap_area_name(d); }},
     {"combat", [](tarv_tag_host& h, const char*, int) { h.automap_combat(true); }},
@@ -299,7 +302,11 @@ tarv_ansi_display* tarv_tag_host::find_popup_display(const char*)
 void tarv_tag_host::update_automap_visibility() {}
 void tarv_tag_host::set_fkey_buttons_active(bool) {}
 void tarv_tag_host::automap_data(const char*, int) { not_ready("map"); }
-void tarv_tag_host::automap_walkfail(const char*) { not_ready("walkfail"); }
+bool tarv_tag_host::automap_walkfail(const char*)
+{
+    not_ready("walkfail");
+    return false;
+}
 void tarv_tag_host::automap_area_name(const char*) { not_ready("areaname"); }
 void tarv_tag_host::automap_combat(bool on) { not_ready(on ? "combat" : "ncombat"); }
 void tarv_tag_host::group_data(const char*) { not_ready("group"); }

@@ -79,7 +79,9 @@ public:
     virtual void update_automap_visibility();
     virtual void set_fkey_buttons_active(bool active);
     virtual void automap_data(const char* data, int length);
-    virtual void automap_walkfail(const char* data);
+    // True when the map shakes toward the wall; then the bump is heard.
+    virtual bool automap_walkfail(const char* data);
+    virtual void wall_bump_sound() {}
     virtual void automap_area_name(const char* data);
     virtual void automap_combat(bool on);
     virtual void group_data(const char* data);

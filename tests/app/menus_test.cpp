@@ -487,9 +487,12 @@ TEST_F(MenuCommands, MapSizesOnlyWhileTheAutomapIsShown)
         int id;
         int size;
     };
-    for (const row& r : {row{71, 15}, row{73, 7}, row{72, 11}}) {
+    for (const row& r : {row{71, 15}, row{73, 7}, row{72, 11}, row{74, 13}, row{75, 11}, row{75, 9}}) {
         ASSERT_TRUE(mw.menu_command(r.id));
         EXPECT_EQ(record().automap_size, r.size) << r.id;
+        // The panel takes the view of 18q + 3 with its frame and title strip.
+        EXPECT_EQ(mw.automap_display->width(), 18 * r.size + 5) << r.id;
+        EXPECT_EQ(mw.automap_display->height(), 18 * r.size + 26) << r.id;
     }
     expect_view_agrees();
 }

@@ -90,11 +90,13 @@ struct tag_host : tarv_tag_host {
         if (defaults) return tarv_tag_host::automap_data(d, n);
         rec(std::string("MAP:") + d + "|" + std::to_string(n));
     }
-    void automap_walkfail(const char* d) override
+    bool automap_walkfail(const char* d) override
     {
         if (defaults) return tarv_tag_host::automap_walkfail(d);
         rec(std::string("WALKFAIL:") + d);
+        return std::string(d) == "shake";
     }
+    void wall_bump_sound() override { rec("BUMP"); }
     void automap_area_name(const char* d) override
     {
         if (defaults) return tarv_tag_host::automap_area_name(d);
@@ -188,6 +190,7 @@ TEST(TagDispatch, EachNameReachesItsHandler)
     const route_case cases[] = {
         {"map", "3 4 xyz", {"MAP:3 4 xyz|7"}},
         {"walkfail", "north", {"WALKFAIL:north"}},
+        {"walkfail", "shake", {"WALKFAIL:shake", "BUMP"}},
         {"areaname", "The Old Keep", {"AREA:The Old Keep"}},
         {"combat", "", {"COMBAT:1"}},
         // The enemy bar is off in these settings, so its flag is cleared.
