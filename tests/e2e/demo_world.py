@@ -83,6 +83,31 @@ ROOMS = {
                {"up": "square"}),
 }
 INDOORS = {"chapel", "belfry", "cellar"}
+
+# The automap: where each room lies (x east, y south, level), how it looks
+# (terrain type, feature bits: 1 star, 2 paved road, 4 trail; the seed of its
+# texture) and the area named over the map.
+MAP_ROOMS = {
+    "square": ((0, 0, 0), 10, 2 | 1, 11, "Lantern Quarter"),
+    "lane": ((0, -1, 0), 27, 2, 23, "Lantern Quarter"),
+    "gate": ((0, -2, 0), 1, 4, 37, "The North Gate"),
+    "harbour": ((1, 0, 0), 6, 2, 41, "Lantern Quarter"),
+    "chapel": ((-1, 0, 0), 12, 0, 7, "Chapel Hill"),
+    "belfry": ((-1, 0, 1), 9, 1, 29, "Chapel Hill"),
+    "cellar": ((0, 0, -1), 21, 0, 53, "Under the Square"),
+}
+# Scenery around the town that no exit reaches: the moors past the gate and
+# the harbour water.
+MAP_SCENERY = {
+    (-1, -3, 0): 5, (0, -3, 0): 4, (1, -3, 0): 5, (-1, -2, 0): 4, (1, -2, 0): 4,
+    (2, 0, 0): 17, (2, 1, 0): 17, (1, 1, 0): 19, (2, -1, 0): 19,
+}
+# Movement codes of the map payload and walkfail numbers, by direction.
+MAP_MOVES = {"north": "A", "east": "B", "south": "C", "west": "D",
+             "neast": "E", "seast": "F", "swest": "G", "nwest": "H"}
+WALKFAIL = {"north": 0, "east": 1, "south": 2, "west": 3,
+            "neast": 4, "seast": 5, "swest": 6, "nwest": 7}
+STEP = {"north": (0, -1), "south": (0, 1), "east": (1, 0), "west": (-1, 0)}
 GAME_MINUTES_PER_SECOND = 4  # a game day passes in six real minutes
 START_ROOM = "square"
 RAT_ROOM = "cellar"
@@ -150,6 +175,55 @@ def dirs_data(exits):
         mask |= DIRECTIONS[direction]
     # Two letters of five bits each, counted from "A", high bits first.
     return "on " + chr(65 + (mask >> 5)) + chr(65 + (mask & 31))
+
+
+def map_data(room, movement="@", transition=""):
+    """The "map" payload around a room: the movement code, boundary rows,
+    the corner rows (low and high codes) and the room rows, each character
+    a value from "@" on, then the transition character."""
+    (px, py, level) = MAP_ROOMS[room][0]
+    at = {}  # (x, y) of the 11 x 11 window -> room name or terrain number
+    for name, (position, *_rest) in MAP_ROOMS.items():
+        x, y, z = position
+        if z == level and abs(x - px) <= 5 and abs(y - py) <= 5:
+            at[(x - px + 5, y - py + 5)] = name
+    for (x, y, z), terrain in MAP_SCENERY.items():
+        if z == level and abs(x - px) <= 5 and abs(y - py) <= 5:
+            at.setdefault((x - px + 5, y - py + 5), terrain)
+
+    def linked(a, b, direction):
+        return isinstance(a, str) and isinstance(b, str) and ROOMS[a][2].get(direction) == b
+
+    def boundary(a, b, direction):
+        if a is None and b is None:
+            return 0
+        if linked(a, b, direction):
+            return 2 if {a, b} == {"lane", "gate"} else 0  # the gate is a green door
+        if isinstance(a, int) and isinstance(b, int):
+            return 0  # open country
+        return 4
+
+    ch = lambda v: chr(64 + v)
+    rows = []
+    for j in range(12):  # walls between the room above and the one below
+        rows.append("".join(ch(boundary(at.get((i, j - 1)), at.get((i, j)), "south")) for i in range(11)))
+    for j in range(11):  # walls between the room on the left and the one on the right
+        rows.append("".join(ch(boundary(at.get((i - 1, j)), at.get((i, j)), "east")) for i in range(12)))
+    corners = "".join(ch(4) for _ in range(12))
+    rows += [corners] * 24  # no diagonal passages anywhere
+    for j in range(11):
+        line = ""
+        for i in range(11):
+            here = at.get((i, j))
+            if isinstance(here, str):
+                _, terrain, features, seed, _area = MAP_ROOMS[here]
+                line += ch(terrain) + ch(features) + ch(seed) + ch(0)
+            elif isinstance(here, int):
+                line += ch(here) + ch(0) + ch(1 + (i * 7 + j * 3) % 60) + ch(0)
+            else:
+                line += ch(0) * 4
+        rows.append(line)
+    return movement + "\n".join(rows) + "\n" + transition
 
 
 def match_word(word, keyword, minimum):
@@ -367,8 +441,13 @@ class Session:
                                f"Try the Score button at the bottom, and gossip to chat.")
         self.next_crier = time.monotonic() + 5.0
         self.status()
+        self.send_map()
         self.look()
         self.prompt()
+
+    def send_map(self, movement="@", transition=""):
+        self.send(tag("map", map_data(self.room, movement, transition)),
+                  tag("areaname", MAP_ROOMS[self.room][4]))
 
     def play(self):
         commands = [  # keyword, shortest abbreviation, handler; tested in order
@@ -484,6 +563,8 @@ class Session:
     def walk(self, direction):
         exits = ROOMS[self.room][2]
         if direction not in exits:
+            if direction in WALKFAIL:
+                self.send(tag("walkfail", str(WALKFAIL[direction])))
             self.say("Alas, you cannot go that way.")
             return
         if self.move <= 0:
@@ -499,6 +580,7 @@ class Session:
             self.send(tag("sound", "world/door"))
         self.room = exits[direction]
         self.move -= 1
+        self.send_map(MAP_MOVES.get(direction, "@"), {"up": "A", "down": "B"}.get(direction, ""))
         for other in self.world.others_in(self.room, self):
             other.tell(f"{self.name} arrives from {REVERSE.get(direction, 'somewhere')}.")
         self.status()
@@ -514,6 +596,7 @@ class Session:
             self.end_fight()
         self.say(f"{PURPLE}You close your eyes, and open them in Lantern Square.{RESET}")
         self.room = START_ROOM
+        self.send_map("@", "B")
         self.look()
 
     def score(self):

@@ -290,32 +290,53 @@ def check_bad_names(server):
         p.close()
 
 
-WALK = [  # command, room title or refusal, exits mask expected afterwards (None: no dirs tag)
-    ("n", "Old Market Lane", NORTH | SOUTH),
-    ("north", "The North Gate", SOUTH),
-    ("up", "Alas, you cannot go that way.", None),
-    ("nwest", "Alas, you cannot go that way.", None),
-    ("southwest", "Alas, you cannot go that way.", None),
-    ("S", "Old Market Lane", NORTH | SOUTH),
-    ("s", "Lantern Square", NORTH | EAST | WEST | DOWN),
-    ("w", "The Quiet Chapel", EAST | UP),
-    ("u", "The Belfry", DOWN),
-    ("down", "The Quiet Chapel", EAST | UP),
-    ("e", "Lantern Square", NORTH | EAST | WEST | DOWN),
-    ("east", "Harbour Steps", WEST),
-    ("recall", "Lantern Square", NORTH | EAST | WEST | DOWN),
-    ("d", "A Damp Cellar", UP),
+WALK = [  # command, room title or refusal, exits mask expected afterwards (None: no dirs tag),
+          # then the automap: the map's movement code and transition, or the walkfail number
+    ("n", "Old Market Lane", NORTH | SOUTH, "A", ""),
+    ("north", "The North Gate", SOUTH, "A", ""),
+    ("up", "Alas, you cannot go that way.", None, None, None),
+    ("nwest", "Alas, you cannot go that way.", None, None, "7"),
+    ("southwest", "Alas, you cannot go that way.", None, None, "6"),
+    ("S", "Old Market Lane", NORTH | SOUTH, "C", ""),
+    ("s", "Lantern Square", NORTH | EAST | WEST | DOWN, "C", ""),
+    ("w", "The Quiet Chapel", EAST | UP, "D", ""),
+    ("u", "The Belfry", DOWN, "@", "A"),
+    ("down", "The Quiet Chapel", EAST | UP, "@", "B"),
+    ("e", "Lantern Square", NORTH | EAST | WEST | DOWN, "B", ""),
+    ("east", "Harbour Steps", WEST, "B", ""),
+    ("recall", "Lantern Square", NORTH | EAST | WEST | DOWN, "@", "B"),
+    ("d", "A Damp Cellar", UP, "@", "B"),
 ]
+
+
+def check_map(tags, command, movement, after):
+    """One map per move, in the client's grid format, with its area name;
+    a walk into a wall sends the direction it bumped into instead."""
+    maps = [d for n, d in tags if n == "map"]
+    bumps = [d for n, d in tags if n == "walkfail"]
+    if movement is None:
+        assert maps == [] and bumps == ([after] if after else []), (command, maps, bumps)
+        return
+    assert bumps == [] and len(maps) == 1, (command, bumps, len(maps))
+    lines = maps[0][1:].split("\n")
+    assert maps[0][0] == movement and lines[-1] == after, (command, maps[0][0], lines[-1])
+    # Boundary, corner and room rows, every character a value from "@" on.
+    assert [len(line) for line in lines[:-1]] == [11] * 12 + [12] * 11 + [12] * 24 + [44] * 11, command
+    assert all(c >= "@" for line in lines[:-1] for c in line), command
+    # The player's room (the centre of the room rows) is there.
+    assert lines[47 + 5][20:24] != "@@@@", command
+    assert [n for n, d in tags].count("areaname") == 1, command
 
 
 def check_walking(server):
     p = Player(server.port)
     try:
         p.login("Bram")
-        for command, expect, mask in WALK:
+        for command, expect, mask, movement, after in WALK:
             p.send(command)
             p.wait_text(expect)
             p.wait_text("mv>")
+            check_map(p.stream.tags[p.tag_at:], command, movement, after)
             dirs = [d for n, d in p.stream.tags[p.tag_at:] if n == "dirs"]
             p.skip_to_end()
             if mask is None:
