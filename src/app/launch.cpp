@@ -110,7 +110,7 @@ tarv_demo_world::~tarv_demo_world()
     stop();
 }
 
-int tarv_demo_world::start(const std::string& script, int timeout_ms)
+int tarv_demo_world::start(const std::string& script, int timeout_ms, const std::string& key_dir)
 {
     stop();
     char pattern[] = "/tmp/tessel-demo-XXXXXX";
@@ -132,7 +132,11 @@ int tarv_demo_world::start(const std::string& script, int timeout_ms)
         if (getppid() != parent) _exit(1);
         int null = open("/dev/null", O_RDONLY);
         if (null >= 0) dup2(null, 0);
-        execlp("python3", "python3", script.c_str(), "--port-file", port_file.c_str(), static_cast<char*>(nullptr));
+        if (key_dir.empty())
+            execlp("python3", "python3", script.c_str(), "--port-file", port_file.c_str(), static_cast<char*>(nullptr));
+        else
+            execlp("python3", "python3", script.c_str(), "--port-file", port_file.c_str(), "--key-dir", key_dir.c_str(),
+                   static_cast<char*>(nullptr));
         _exit(127);
     }
     pid_ = child;

@@ -37,8 +37,9 @@ public:
     // Starts "python3 script" listening on a free port of 127.0.0.1 and
     // waits up to `timeout_ms` for it to say which: the port, or 0 (logged,
     // and the child stopped). The child ends with this process, however
-    // this process ends.
-    int start(const std::string& script, int timeout_ms);
+    // this process ends. With a key folder the world keeps its key there,
+    // so the key the client remembers holds on whichever port comes next.
+    int start(const std::string& script, int timeout_ms, const std::string& key_dir = "");
     // SIGTERM, and SIGKILL if it has not ended within a few seconds.
     void stop();
     pid_t pid() const { return pid_; }

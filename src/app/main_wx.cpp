@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,10 @@ int main(int argc, char** argv)
     tarv_demo_world demo;
     if (early.demo) {
         std::string script = tarv_demo_world::find_script(executable_path(argv[0]));
-        int port = script.empty() ? 0 : demo.start(script, 20000);
+        // Kept with the player's settings: the same key on every run.
+        const char* home = std::getenv("HOME");
+        std::string key_dir = home && *home ? std::string(home) + "/.Karthem/demo_world" : "";
+        int port = script.empty() ? 0 : demo.start(script, 20000, key_dir);
         if (port <= 0) {
             std::fprintf(stderr, "tessel: the demo world could not be started%s.\n",
                          script.empty() ? " (demo_world.py is not installed)" : " (are python3 and openssl installed?)");

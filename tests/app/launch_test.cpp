@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,31 @@ TEST(DemoWorld, StartsOnAFreePortAndStopsForGood)
     EXPECT_EQ(kill(pid, 0), -1);
     EXPECT_EQ(errno, ESRCH);
     EXPECT_FALSE(accepts_connections(port));
+}
+
+std::string file_text(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(DemoWorld, KeyFolderKeepsTheSameKeyForTheNextRun)
+{
+    LogCapture log(1);
+    TempDir dir;
+    const std::string keys = dir / "demo_world";
+    const std::string script = std::string(TESSEL_TEST_DATA) + "/e2e/demo_world.py";
+    tarv_demo_world demo;
+    ASSERT_GT(demo.start(script, 20000, keys), 0) << log.text();
+    demo.stop();
+    const std::string key = file_text(keys + "/key.pem");
+    ASSERT_NE(key.find("PRIVATE KEY"), std::string::npos);
+    struct stat st {};
+    ASSERT_EQ(stat(keys.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 077, 0u);
+    ASSERT_GT(demo.start(script, 20000, keys), 0) << log.text();
+    demo.stop();
+    EXPECT_EQ(file_text(keys + "/key.pem"), key);
 }
 
 TEST(DemoWorld, ScriptThatCannotRunGivesNoPort)

@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """A small Karthem world to play the client against, on this machine only.
 
-    demo_world.py [--port N] [--port-file FILE]
+    demo_world.py [--port N] [--port-file FILE] [--key-dir DIR]
 
 Listens with TLS on 127.0.0.1 (a throwaway self-signed certificate is made
 with the openssl command at start-up), serves any number of players, one
 thread each, and ends cleanly on SIGINT or SIGTERM. With --port-file the
-chosen port is written to FILE once the server is listening.
+chosen port is written to FILE once the server is listening. With --key-dir
+the key and certificate are kept in DIR and used again by later runs, so a
+client that remembers the server's key recognises it on any port.
 
 Python standard library only. The world is private to each player apart
 from "who" and "say"; the cellar rat is harmless.
@@ -137,19 +139,25 @@ def log(message):
     print(f"demo_world: {message}", file=sys.stderr, flush=True)
 
 
-def make_certificate(folder):
+def make_certificate(folder, days=2):
     """A self-signed certificate and key for 127.0.0.1 in folder."""
     cert = os.path.join(folder, "cert.pem")
     key = os.path.join(folder, "key.pem")
     subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes",
-                    "-keyout", key, "-out", cert, "-days", "2", "-subj", "/CN=127.0.0.1"],
+                    "-keyout", key, "-out", cert, "-days", str(days), "-subj", "/CN=127.0.0.1"],
                    check=True, capture_output=True, timeout=120)
     return cert, key
 
 
-def server_context(folder):
+def server_context(folder, keep=False):
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-    context.load_cert_chain(*make_certificate(folder))
+    if keep:
+        try:
+            context.load_cert_chain(os.path.join(folder, "cert.pem"), os.path.join(folder, "key.pem"))
+            return context
+        except (OSError, ssl.SSLError):
+            log(f"making a new key in {folder}")
+    context.load_cert_chain(*make_certificate(folder, 3650 if keep else 2))
     return context
 
 
@@ -731,7 +739,7 @@ class Session:
 
 # --- the server --------------------------------------------------------------
 
-def serve(port, port_file):
+def serve(port, port_file, key_dir=None):
     stopping = threading.Event()
 
     def stop(signum, frame):
@@ -741,7 +749,9 @@ def serve(port, port_file):
     signal.signal(signal.SIGTERM, stop)
 
     with tempfile.TemporaryDirectory(prefix="demo_world.") as folder:
-        context = server_context(folder)
+        if key_dir:
+            os.makedirs(key_dir, mode=0o700, exist_ok=True)
+        context = server_context(key_dir or folder, keep=bool(key_dir))
         listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         listener.bind(("127.0.0.1", port))
@@ -795,10 +805,11 @@ def main(argv=None):
     parser = argparse.ArgumentParser(description="A small Karthem world on 127.0.0.1.")
     parser.add_argument("--port", type=int, default=0, help="port to listen on (default: a free one)")
     parser.add_argument("--port-file", help="write the chosen port to this file once listening")
+    parser.add_argument("--key-dir", help="keep the key and certificate in this folder and use them again")
     args = parser.parse_args(argv)
     if not 0 <= args.port <= 65535:
         parser.error("--port must be 0 to 65535")
-    return serve(args.port, args.port_file)
+    return serve(args.port, args.port_file, args.key_dir)
 
 
 if __name__ == "__main__":

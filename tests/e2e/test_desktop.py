@@ -95,6 +95,8 @@ def demo_plays_and_stops_with_the_client():
         client.wait_for_display("By what name are you known?", timeout=30)
         demo = [int(pid) for pid, args in children_of(client.proc.pid) if "demo_world.py" in args]
         assert len(demo) == 1, children_of(client.proc.pid)
+        # Its key is kept with the player's settings for the next run.
+        assert os.path.exists(os.path.join(client.home, ".Karthem", "demo_world", "key.pem"))
         client.proc.send_signal(signal.SIGTERM)
         assert client.proc.wait(timeout=15) == 0
     deadline = time.monotonic() + 5
