@@ -11,7 +11,7 @@ cmake --build build-play -j "$(nproc)" --target tessel
 demo=tests/e2e/demo_world.py
 if [ -f "$demo" ]; then
   port_file=$(mktemp)
-  python3 "$demo" --port-file "$port_file" &
+  python3 "$demo" --port-file "$port_file" --key-dir "$HOME/.Karthem/demo_world" &
   server=$!
   # The demo sound pack, served over HTTP: the client's updater fetches it
   # into ~/.Karthem/soundpack a few seconds after start-up.
