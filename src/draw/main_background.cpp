@@ -19,9 +19,14 @@ bool tarv_background_cache::update(int width, int height, int style, int backgro
         background_theme_ = background_theme;
         return false;
     }
+    // A new colour or style is drawn on a surface of the same size; only a
+    // window that has outgrown the surface makes it grow.
+    const bool covers = surface_ && width_ >= width && height_ >= height;
     surface_.reset();
-    width_ = tarv_background_step(width_, width);
-    height_ = tarv_background_step(height_, height);
+    if (!covers) {
+        width_ = tarv_background_step(width_, width);
+        height_ = tarv_background_step(height_, height);
+    }
     surface_ = std::make_unique<tarv_bitmap>(width_, height_);
     const tarv_background_colors* colors = tarv_find_background_colors(background_theme);
     if (!colors) {

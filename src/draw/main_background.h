@@ -7,7 +7,8 @@
 #include "draw/bitmap.h"
 
 // Cached background surface. It grows in 256-pixel steps so that dragging
-// the window larger does not regenerate it on every size event.
+// the window larger does not regenerate it on every size event, and only
+// when the window has outgrown it.
 class tarv_background_cache {
 public:
     // Makes sure a surface covers width x height for the style and the

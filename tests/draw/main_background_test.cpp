@@ -30,10 +30,10 @@ TEST_F(BackgroundCache, GrowsInStepsAboveTheLargerSize)
     EXPECT_EQ(cache.surface()->GetWidth(), 1024);
     EXPECT_EQ(cache.surface()->GetHeight(), 768);
 
-    // Never shrinks; forcing still adds a step.
+    // Never shrinks; forcing regenerates at the same size.
     EXPECT_TRUE(cache.update(100, 100, BG_MAZE2, THEME_RED, true));
-    EXPECT_EQ(cache.surface()->GetWidth(), 1280);
-    EXPECT_EQ(cache.surface()->GetHeight(), 1024);
+    EXPECT_EQ(cache.surface()->GetWidth(), 1024);
+    EXPECT_EQ(cache.surface()->GetHeight(), 768);
     EXPECT_EQ(cache.generation(), 3u);
 
     EXPECT_EQ(tarv_background_step(-1, 256), 512);
@@ -51,6 +51,33 @@ TEST_F(BackgroundCache, StyleOrColourChangeRegenerates)
     EXPECT_TRUE(cache.update(100, 100, BG_NONE, THEME_GREEN, false));
     EXPECT_EQ(cache.surface()->GetPixel(5, 5), color_black);
     EXPECT_FALSE(cache.update(100, 100, BG_NONE, THEME_GREEN, false));
+}
+
+TEST_F(BackgroundCache, FiftyPicksKeepTheSizeAndShowTheNewColours)
+{
+    // What the player does in the Themes menu: colour and style picks, each
+    // a forced rebuild, in a window that stays 984 x 728.
+    const int themes[] = {THEME_RED, THEME_GREEN, THEME_BLUE, THEME_PURPLE, THEME_GREY};
+    const int styles[] = {BG_SOLID, BG_MAZE1, BG_MAZE2, BG_MAZE3, BG_BUBBLES};
+    tarv_background_cache cache;
+    cache.update(984, 728, BG_SOLID, THEME_RED, false);
+    const int width = cache.surface()->GetWidth(), height = cache.surface()->GetHeight();
+    for (int pick = 0; pick < 50; ++pick) {
+        const int theme = themes[pick % 5], style = styles[(pick / 5) % 5];
+        ASSERT_TRUE(cache.update(984, 728, style, theme, true)) << pick;
+        ASSERT_NE(cache.surface(), nullptr) << pick;
+        EXPECT_EQ(cache.surface()->GetWidth(), width) << pick;
+        EXPECT_EQ(cache.surface()->GetHeight(), height) << pick;
+        // The surface holds this pick's picture, as a fresh one would.
+        tarv_background_cache fresh;
+        fresh.update(984, 728, style, theme, false);
+        bool same = true;
+        for (int y = 0; y < 728 && same; y += 7)
+            for (int x = 0; x < 984 && same; x += 5)
+                same = cache.surface()->GetPixel(x, y) == fresh.surface()->GetPixel(x, y);
+        EXPECT_TRUE(same) << "pick " << pick << ": style " << style << ", theme " << theme;
+    }
+    EXPECT_EQ(cache.generation(), 51u);
 }
 
 // Logo 192 x 43, host text 120 x 14: block 192 wide, 43 + 14 - 5 = 52 high.
