@@ -80,6 +80,17 @@ TConfig& TConfig::instance() {
 
 // ---------------------------------------------------------------- records
 
+namespace {
+
+// A record without font descriptions gets those of the fonts in use, so the
+// saved file says which fonts the player sees.
+void describe_fonts_in_use(tarv_char_config& record) {
+    if (record.font.empty() && text_font) record.font = text_font->native_description();
+    if (record.button_font.empty() && small_font) record.button_font = small_font->native_description();
+}
+
+}  // namespace
+
 tarv_char_config TConfig::make_default_record(const std::string& name) const {
     tarv_char_config record;
     record.name = name;
@@ -93,6 +104,7 @@ tarv_char_config TConfig::make_default_record(const std::string& name) const {
         record.font_size = default_font_size_;
         record.button_font_size = small_font ? small_font->GetPointSize() : 6;
     }
+    describe_fonts_in_use(record);
     return record;
 }
 
@@ -203,6 +215,7 @@ tarv_char_config* TConfig::create_new_config(const std::string& name, tarv_char_
     record.font_size = old->font_size;
     record.button_font = old->button_font;
     record.button_font_size = old->button_font_size;
+    describe_fonts_in_use(record);
     return add(record);
 }
 

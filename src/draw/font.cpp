@@ -181,6 +181,11 @@ tarv_glyph_rasterizer* tarv_get_glyph_rasterizer()
     return installed_rasterizer;
 }
 
+std::string tarv_font::native_description() const
+{
+    return installed_rasterizer ? installed_rasterizer->describe(desc_) : std::string();
+}
+
 tarv_font::tarv_font(const tarv_font_desc& desc) : desc_(desc)
 {
     desc_.point_size = sane_point_size(desc_.point_size);

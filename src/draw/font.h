@@ -26,6 +26,13 @@ class tarv_glyph_rasterizer {
 public:
     virtual ~tarv_glyph_rasterizer() = default;
     virtual void render_glyphs(const tarv_font_desc& desc, tarv_glyph_table& table) = 0;
+    // The toolkit's native description of the font, as the configuration
+    // stores it; empty where there is no toolkit.
+    virtual std::string describe(const tarv_font_desc& desc)
+    {
+        (void)desc;
+        return {};
+    }
 };
 
 // Installed once at start-up by the toolkit layer; nullptr selects the
@@ -49,6 +56,8 @@ public:
     // Copies face, style, underline and weight, then the size (one rebuild).
     void assign_font(const tarv_font_desc& other);
     const tarv_font_desc& desc() const { return desc_; }
+    // The installed rasterizer's description of this font (may be empty).
+    std::string native_description() const;
 
     void GetCharSize(int code, int* width, int* height) const;
     void GetTextExtent(const char* text, int* width, int* height) const;

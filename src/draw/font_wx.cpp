@@ -52,6 +52,11 @@ wxFontFamily to_wx_family(int family)
 // once here and text drawing afterwards is pure blending.
 class wx_glyph_rasterizer : public tarv_glyph_rasterizer {
 public:
+    std::string describe(const tarv_font_desc& desc) override
+    {
+        return std::string(tarv_make_wxfont(desc).GetNativeFontInfoDesc().utf8_str());
+    }
+
     void render_glyphs(const tarv_font_desc& desc, tarv_glyph_table& table) override
     {
         wxFont font = tarv_make_wxfont(desc);

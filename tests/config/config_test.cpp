@@ -604,6 +604,49 @@ TEST_F(ConfigTest, ApplyFontFollowsTheCurrentRecord) {
     tarv_create_fonts();
 }
 
+namespace {
+
+// Draws glyphs as the fallback does and describes fonts the way the
+// recording view reads them back.
+struct describing_rasterizer : tarv_glyph_rasterizer {
+    tarv_glyph_rasterizer* glyphs = tarv_get_glyph_rasterizer();
+    void render_glyphs(const tarv_font_desc& desc, tarv_glyph_table& table) override {
+        if (glyphs) glyphs->render_glyphs(desc, table);
+    }
+    std::string describe(const tarv_font_desc& desc) override {
+        return "face:" + (desc.face_name.empty() ? std::string("Fixed") : desc.face_name) + " " +
+               std::to_string(desc.point_size);
+    }
+};
+
+}  // namespace
+
+TEST_F(ConfigTest, NewRecordsDescribeTheFontsInUse) {
+    tarv_create_fonts();
+    describing_rasterizer rasterizer;
+    tarv_set_glyph_rasterizer(&rasterizer);
+    TConfig cfg;
+    cfg.load_system_config_file();  // first start: a default record
+    EXPECT_EQ(std::string(cfg.font()), "face:Fixed 8");
+    EXPECT_EQ(std::string(cfg.button_font()), "face:Fixed 6");
+
+    // A character logging in later copies the fonts in use, and the file
+    // says which they are.
+    cfg.switch_character_config("Ann");
+    cfg.switch_character_config("Bob");
+    EXPECT_EQ(std::string(cfg.font()), "face:Fixed 8");
+    cfg.save_system_config_file();
+    EXPECT_NE(read_file(config_test::dir() + "/char_configs/Bob.cfg").find("<font>face:Fixed 8</font>"), std::string::npos)
+        << read_file(config_test::dir() + "/char_configs/Bob.cfg");
+
+    // A chosen font is kept as chosen.
+    cfg.set_font_from("face:Mono 12", 12);
+    cfg.switch_character_config("Cid");
+    EXPECT_EQ(std::string(cfg.font()), "face:Mono 12");
+    tarv_set_glyph_rasterizer(rasterizer.glyphs);
+    tarv_create_fonts();
+}
+
 // ---------------------------------------------------------------- identity
 
 TEST_F(ConfigTest, UuidFromTheServerIsStampedAndSavedAtOnce) {

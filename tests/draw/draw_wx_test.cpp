@@ -13,6 +13,18 @@
 #include "draw/images_wx.h"
 #include "draw/theme.h"
 
+TEST(WxGlyphs, FontsDescribeThemselvesAsTheFontDialogReadsThem)
+{
+    tarv_install_wx_glyph_rasterizer();
+    tarv_font font(11, 76, 90, 92, false, "");
+    const std::string described = font.native_description();
+    ASSERT_FALSE(described.empty());
+    tarv_font_desc back;
+    ASSERT_TRUE(tarv_font_desc_from_native(wxString::FromUTF8(described), 11, &back)) << described;
+    EXPECT_EQ(back.point_size, 11);
+    EXPECT_EQ(back.weight, 92);
+}
+
 TEST(WxGlyphs, WhiteOnBlackCellOfTheMeasuredSize)
 {
     tarv_install_wx_glyph_rasterizer();
