@@ -527,12 +527,18 @@ std::string TConfig::create_default_uuid() {
 }
 
 void TConfig::set_uuid(const char* text) {
-    if (!text || !*text) {
+    // The tag's data may end its line like any other; blanks and line ends
+    // around the identity are not part of it.
+    auto is_blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    std::string_view trimmed = text ? std::string_view(text) : std::string_view();
+    while (!trimmed.empty() && is_blank(trimmed.front())) trimmed.remove_prefix(1);
+    while (!trimmed.empty() && is_blank(trimmed.back())) trimmed.remove_suffix(1);
+    if (trimmed.empty()) {
         TARV_LOG(1, "Error in set_uuid(), null string?\n");
         uuid_ = create_default_uuid();
         return;
     }
-    std::string uuid(text, strnlen(text, max_uuid));
+    std::string uuid(trimmed.substr(0, max_uuid));
     if (!valid_uuid(uuid.c_str())) {
         TARV_LOG(1, "Warning in set_uuid(), unusable uuid from the server; keeping '%s'.\n", uuid_.c_str());
         return;

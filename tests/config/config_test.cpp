@@ -678,6 +678,34 @@ TEST_F(ConfigTest, UnusableUuidFromTheServer) {
     EXPECT_NE(log_text().find("Error in set_uuid(), null string?\n"), std::string::npos);
 }
 
+TEST_F(ConfigTest, UuidLosesTheBlanksAndLineEndsAroundIt) {
+    struct uuid_case {
+        const char* data;
+        const char* kept;  // nullptr: refused, the identity stays
+    };
+    const std::string id = "DFLT0123456789abcdef0123456789ab";
+    const std::string with_line_feed = id + "\n";
+    const uuid_case cases[] = {
+        {with_line_feed.c_str(), id.c_str()},
+        {"abc123 \r\n", "abc123"},
+        {" \tabc123\t", "abc123"},
+        {"bad\nuuid\n", nullptr},
+        {"bad\x01id", nullptr},
+        {"bad id", nullptr},
+    };
+    for (const uuid_case& c : cases) {
+        TConfig cfg;
+        cfg.load_system_config_file();
+        const std::string before = cfg.uuid();
+        cfg.set_uuid(c.data);
+        EXPECT_EQ(std::string(cfg.uuid()), c.kept ? std::string(c.kept) : before) << c.data;
+    }
+    TConfig cfg;
+    cfg.load_system_config_file();
+    cfg.set_uuid(" \r\n");
+    EXPECT_TRUE(is_default_uuid(cfg.uuid()));
+}
+
 TEST_F(ConfigTest, LongUuidIsCutOnceAndKeptAcrossARestart) {
     {
         TConfig cfg;
