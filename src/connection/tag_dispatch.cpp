@@ -205,7 +205,7 @@ void unappend(tarv_tag_host& host, const char*)
 }
 
 // A button tag: the prefix, then a decimal number above 0 (as strtol reads
-// it; what follows the digits is the button Part's business).
+// it; what follows the digits is the button handlers' business).
 bool is_button_tag(const char* name, const char* prefix)
 {
     std::size_t n = std::strlen(prefix);
