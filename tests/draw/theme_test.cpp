@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -55,42 +56,128 @@ TEST_F(Themes, IndexSelectsItsTableEntryAndUnknownSelectsBlue)
     EXPECT_EQ(current_background_colors->c, (tarv_color{32, 0, 0}));
 }
 
-// Cells picked across the table, including the ones that break the
-// pattern of their row (Blue's yellow labels, Grey's pressed face).
-TEST_F(Themes, ButtonThemeCells)
+namespace {
+
+// Every slot of every button theme, one row per slot in the column order
+// Red, Brown, Yellow, YGreen, Green, Cyan, Blue, Purple, Grey.
+const char* const button_theme_table[THEME_SLOT_COUNT] = {
+    // 0 map frame
+    "192,0,0 160,96,64 192,192,0 144,192,0 0,192,0 48,144,192 48,48,192 192,96,192 192,192,192",
+    // 1 panel frame
+    "192,0,0 160,96,64 192,192,0 144,192,0 0,192,0 48,144,192 48,48,192 192,96,192 192,192,192",
+    // 2 lit edge
+    "255,192,0 160,96,64 255,255,0 192,255,0 128,255,128 64,192,255 64,64,255 255,192,255 192,192,192",
+    // 3 lit face
+    "80,0,0 80,48,32 96,96,96 72,96,0 0,80,0 0,64,80 0,0,80 80,0,80 80,80,80",
+    // 4 lit label
+    "255,255,255 255,255,255 255,255,255 255,255,255 255,255,255 255,255,255 255,255,0 255,255,255 255,255,255",
+    // 5 lit hover frame
+    "96,96,96 96,96,96 192,192,0 144,192,0 48,96,48 48,144,192 48,48,192 96,48,96 128,128,128",
+    // 6 lit hover face
+    "64,0,0 64,48,32 64,64,64 48,64,0 0,64,0 0,48,64 0,0,64 64,0,64 64,64,64",
+    // 7 lit hover label
+    "255,255,255 255,255,255 255,255,255 255,255,255 255,255,255 255,255,255 255,255,0 255,255,255 255,255,255",
+    // 8 unlit edge
+    "128,96,0 128,96,64 192,192,0 144,192,0 0,128,0 32,96,128 32,32,128 128,64,128 96,96,96",
+    // 9 unlit face
+    "48,0,0 48,32,16 48,48,48 32,48,0 0,48,0 0,32,48 0,0,48 48,0,48 48,48,48",
+    // 10 unlit label
+    "255,255,255 255,255,255 255,255,255 255,255,255 255,255,255 255,255,255 255,255,0 255,255,255 255,255,255",
+    // 11 unlit hover frame
+    "128,128,128 128,128,128 255,255,0 192,255,0 64,128,64 64,192,255 64,64,255 128,64,128 128,128,128",
+    // 12 unlit hover face
+    "64,0,0 64,48,32 64,64,64 48,64,0 0,64,0 0,48,64 0,0,64 64,0,64 64,64,64",
+    // 13 unlit hover label
+    "255,255,255 255,255,255 255,255,255 255,255,255 255,255,255 255,255,255 255,255,0 255,255,255 255,255,255",
+    // 14 pressed hover frame
+    "64,64,64 64,64,64 128,128,0 96,128,0 32,64,32 0,96,128 0,0,128 64,32,64 64,64,64",
+    // 15 pressed face
+    "48,0,0 48,32,16 48,48,48 32,48,0 0,48,0 0,32,48 0,0,48 48,0,48 32,32,32",
+    // 16 pressed label
+    "192,192,192 192,192,192 192,192,192 192,192,192 192,192,192 192,192,192 192,192,192 192,192,192 192,192,192",
+    // 17 on edge
+    "128,128,128 128,128,128 255,255,0 192,255,0 64,128,64 0,192,255 0,0,255 128,64,128 128,128,128",
+    // 18 on face
+    "48,0,0 48,32,16 48,48,48 32,48,0 0,48,0 0,32,48 0,0,48 48,0,48 48,48,48",
+    // 19 on label
+    "255,255,255 255,255,255 255,255,255 255,255,255 255,255,255 255,255,255 255,255,0 255,255,255 255,255,255",
+    // 20 on hover frame
+    "96,96,96 96,96,96 192,192,0 144,192,0 48,96,48 0,144,192 0,0,192 96,48,96 96,96,96",
+    // 21 on hover face
+    "32,0,0 32,24,16 32,32,32 16,32,0 0,32,0 0,24,32 0,0,32 32,0,32 32,32,32",
+    // 22 on hover label
+    "255,255,255 255,255,255 255,255,255 255,255,255 255,255,255 255,255,255 255,255,0 255,255,255 255,255,255",
+    // 23 disabled edge
+    "48,48,48 48,48,48 96,96,48 72,96,48 24,48,24 24,72,96 24,24,96 48,24,48 64,64,64",
+    // 24 disabled face
+    "32,0,0 32,24,16 32,32,32 16,32,0 0,32,0 0,24,32 0,0,32 32,0,32 32,32,32",
+    // 25 disabled label
+    "96,96,96 96,96,96 96,96,96 96,96,96 96,96,96 96,96,96 96,96,96 96,96,96 96,96,96",
+};
+// Background colour sets A, B, C in the same column order.
+const char* const background_table[] = {
+    // Red
+    "80,0,0 56,0,0 32,0,0",
+    // Brown
+    "80,32,16 56,24,16 32,16,8",
+    // Yellow
+    "80,80,0 56,56,0 32,32,0",
+    // YGreen
+    "48,80,0 32,56,0 16,32,0",
+    // Green
+    "0,80,0 0,48,0 0,32,0",
+    // Cyan
+    "0,56,80 0,40,64 0,24,48",
+    // Blue
+    "0,0,96 0,0,64 0,0,32",
+    // Purple
+    "80,0,80 56,0,56 32,0,32",
+    // Grey
+    "64,64,64 32,32,32 16,16,16",
+};
+
+// Theme indices in the column order of the tables above.
+const int table_columns[tarv_theme_count] = {2, 40, 0, 50, 60, 70, 1, 80, 90};
+
+// "r,g,b r,g,b ..." into colours.
+std::vector<tarv_color> colors_of(const char* row)
 {
-    struct cell {
-        int index;
-        int slot;
-        tarv_color value;
-    };
-    const cell cells[] = {
-        {THEME_BLUE, THEME_LIT_LABEL, {255, 255, 0}},
-        {THEME_BLUE, THEME_ON_HOVER_LABEL, {255, 255, 0}},
-        {THEME_BLUE, THEME_PRESSED_LABEL, {192, 192, 192}},
-        {THEME_GREY, THEME_PRESSED_FACE, {32, 32, 32}},
-        {THEME_GREY, THEME_UNLIT_FACE, {48, 48, 48}},
-        {THEME_RED, THEME_LIT_EDGE, {255, 192, 0}},
-        {THEME_RED, THEME_UNLIT_EDGE, {128, 96, 0}},
-        {THEME_BROWN, THEME_ON_HOVER_FACE, {32, 24, 16}},
-        {THEME_YELLOW, THEME_UNLIT_HOVER_FRAME, {255, 255, 0}},
-        {THEME_YGREEN, THEME_DISABLED_EDGE, {72, 96, 48}},
-        {THEME_GREEN, THEME_LIT_HOVER_FRAME, {48, 96, 48}},
-        {THEME_CYAN, THEME_ON_EDGE, {0, 192, 255}},
-        {THEME_CYAN, THEME_PRESSED_HOVER_FRAME, {0, 96, 128}},
-        {THEME_PURPLE, THEME_LIT_EDGE, {255, 192, 255}},
-        {THEME_PURPLE, THEME_DISABLED_LABEL, {96, 96, 96}},
-        {THEME_GREY, THEME_DISABLED_EDGE, {64, 64, 64}},
-    };
-    for (const auto& c : cells) {
-        const tarv_button_theme* t = tarv_find_button_theme(c.index);
-        ASSERT_NE(t, nullptr);
-        EXPECT_EQ((*t)[c.slot], c.value) << tarv_theme_name(c.index) << " slot " << c.slot;
+    std::vector<tarv_color> out;
+    std::istringstream in(row);
+    std::string cell;
+    while (in >> cell) {
+        tarv_color c{};
+        char comma1 = 0, comma2 = 0;
+        std::istringstream(cell) >> c.red >> comma1 >> c.green >> comma2 >> c.blue;
+        out.push_back(c);
     }
-    const tarv_background_colors* cyan = tarv_find_background_colors(THEME_CYAN);
-    EXPECT_EQ(cyan->b, (tarv_color{0, 40, 64}));
-    const tarv_background_colors* brown = tarv_find_background_colors(THEME_BROWN);
-    EXPECT_EQ(brown->c, (tarv_color{32, 16, 8}));
+    return out;
+}
+
+}  // namespace
+
+TEST_F(Themes, EveryButtonThemeCellAndEveryBackgroundColour)
+{
+    int compared = 0;
+    for (int slot = 0; slot < THEME_SLOT_COUNT; ++slot) {
+        const std::vector<tarv_color> row = colors_of(button_theme_table[slot]);
+        ASSERT_EQ(row.size(), static_cast<std::size_t>(tarv_theme_count)) << "slot " << slot;
+        for (int column = 0; column < tarv_theme_count; ++column) {
+            const tarv_button_theme* theme = tarv_find_button_theme(table_columns[column]);
+            ASSERT_NE(theme, nullptr);
+            EXPECT_EQ((*theme)[slot], row[column]) << tarv_theme_name(table_columns[column]) << " slot " << slot;
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 234);
+    for (int column = 0; column < tarv_theme_count; ++column) {
+        const std::vector<tarv_color> abc = colors_of(background_table[column]);
+        const tarv_background_colors* set = tarv_find_background_colors(table_columns[column]);
+        ASSERT_NE(set, nullptr);
+        EXPECT_EQ(set->a, abc[0]) << tarv_theme_name(table_columns[column]);
+        EXPECT_EQ(set->b, abc[1]) << tarv_theme_name(table_columns[column]);
+        EXPECT_EQ(set->c, abc[2]) << tarv_theme_name(table_columns[column]);
+    }
 }
 
 TEST(ThemeNames, MenuOrderAndNames)
