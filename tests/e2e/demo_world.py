@@ -472,6 +472,9 @@ class Session:
         ]
         while True:
             line = self.command()
+            # Like the game server, every reply starts on a line of its own,
+            # never after the client's echo or separator.
+            self.send(text("\r\n"))
             if not line:
                 self.prompt()
                 continue

@@ -334,7 +334,8 @@ def check_walking(server):
         p.login("Bram")
         for command, expect, mask, movement, after in WALK:
             p.send(command)
-            p.wait_text(expect)
+            before = p.wait_text(expect)
+            assert before.startswith("\r\n"), f"the reply to {command!r} does not start a line: {before[:20]!r}"
             p.wait_text("mv>")
             check_map(p.stream.tags[p.tag_at:], command, movement, after)
             dirs = [d for n, d in p.stream.tags[p.tag_at:] if n == "dirs"]
