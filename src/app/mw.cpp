@@ -481,8 +481,13 @@ void tarv_mw::demux_tag(const char* name, const char* data, int length)
 
 void tarv_mw::demux_block_end()
 {
-    output_display->refresh_display();
-    if (output_display != main_display.get()) main_display->refresh_display();
+    // A display redraws once per block, and only when text reached it: a
+    // block of tags alone leaves the text as it was.
+    for (tarv_ansi_display* display : {static_cast<tarv_ansi_display*>(main_display.get()), output_display}) {
+        if (!display->text_arrived) continue;
+        display->text_arrived = 0;
+        display->refresh_display();
+    }
     channel_window->end_block();
 }
 

@@ -46,6 +46,7 @@ void tarv_mw::clear_channel_divert()
 void tarv_mw::demux_block_begin()
 {
     main_display->text_arrived = 0;
+    output_display->text_arrived = 0;
     channel_window->begin_block();
 }
 

@@ -189,6 +189,29 @@ TEST_F(MainWindowHub, StatusTagsRepaintTheBarsWheneverAValueChanged)
     mw.status_display->attach_peer(nullptr);
 }
 
+TEST_F(MainWindowHub, OnlyBlocksThatBringTextRepaintTheMainDisplay)
+{
+    refresh_counter peer;
+    mw.main_display->text.attach_peer(&peer);
+    struct block {
+        const char* stream;
+        bool repainted;
+    };
+    const block blocks[] = {
+        {";shp;80 100 20 40 5 10;ehp;", false},
+        {"You are hungry.\n", true},
+        {";sxpp;250 900;expp;;shp;81;ehp;", false},
+        {"a prompt> ", true},
+        {";shp;82;ehp;", false},
+    };
+    for (const block& b : blocks) {
+        peer.refreshes = 0;
+        mw.connection.demux().process_socket_data(b.stream, static_cast<int>(std::strlen(b.stream)), mw);
+        EXPECT_EQ(peer.refreshes > 0, b.repainted) << b.stream;
+    }
+    mw.main_display->text.attach_peer(nullptr);
+}
+
 TEST_F(MainWindowHub, HintTagsFillTheColumnAndADisconnectLeavesConnectAndQuit)
 {
     const char stream[] = ";sb1;Look\nlook;eb1;;sb2;Score\nscore;eb2;";
