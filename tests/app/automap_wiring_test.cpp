@@ -13,8 +13,13 @@
 
 namespace {
 
-struct default_fonts {
-    default_fonts() { tarv_create_fonts(); }
+// Fonts and the configuration come before the window, as at start-up.
+struct default_fonts_and_config {
+    default_fonts_and_config()
+    {
+        tarv_create_fonts();
+        TConfig::instance().setup_default_config(nullptr);
+    }
 };
 
 // Records what the toolkit is asked to do with the map's windows.
@@ -33,14 +38,13 @@ public:
 };
 
 struct AutomapWiring : testing::Test {
-    default_fonts fonts;
+    default_fonts_and_config before;
     testing::NiceMock<map_view> view;
     tarv_mw mw{&view};
     TConfig& c = TConfig::instance();
 
     void SetUp() override
     {
-        c.setup_default_config(nullptr);
         c.set_current_layout(LAYOUT_LEFT_TOP);
         mw.build_menus();
         mw.apply_layout_mode();
