@@ -25,7 +25,7 @@ count_ctest() {
 echo "== main build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_TEST_SEAMS=ON >/dev/null
 cmake --build build -j "$jobs"
-count_ctest xvfb-run -a -s "-screen 0 1280x1024x24" \
+count_ctest xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
   ctest --test-dir build --output-on-failure -j "$jobs" --timeout 300
 
 echo "== Debian package"
