@@ -417,11 +417,9 @@ void tarv_mw::preference_command(const char* data)
     config_cmd_process(this, data);
 }
 
-// The automap panel and the popup buttons are not built yet; until they are
-// their blink is only noted.
 void tarv_mw::flash_automap()
 {
-    TARV_LOG(3, "tarv_mw::flash_automap() - no automap panel.\n");
+    automap_display->start_flash();
 }
 
 void tarv_mw::set_title(const char* title)

@@ -73,6 +73,18 @@ TEST_F(AutomapWiring, TagsFeedTheMapAndADisconnectEmptiesIt)
     EXPECT_EQ(map().renderer().sy, 0);
 }
 
+TEST_F(AutomapWiring, ServerPointsOutTheMapByFlashingItsFrame)
+{
+    mw.set_automap_display(false);
+    tag("config", "automap flash");
+    EXPECT_TRUE(map().IsShown());
+    EXPECT_EQ(map().flash_remaining, 16);
+    const tarv_bitmap* s = map().paint();
+    EXPECT_EQ(s->GetPixel(50, 0), (map().flash_remaining & 1) ? color_white : color_black);
+    for (int i = 0; i < 16 * 10; ++i) run_animations(20);  // sixteen steps of 200 ms
+    EXPECT_EQ(map().flash_remaining, 0);
+}
+
 TEST_F(AutomapWiring, DockedInTheLeftColumnOrInItsOwnWindow)
 {
     EXPECT_EQ(view.parent, tarv_layout_parent::main_window);
