@@ -43,6 +43,28 @@ struct fuzz_host : tarv_tag_host {
     tarv_ansi_display popup;
     tarv_ansi_display* output = &main;
 
+    // Back to a just-made host. The host and its displays are made once:
+    // making two displays per input would cost more than the input.
+    void start_afresh()
+    {
+        state = 0;
+        settings = {};
+        values = tarv_status_values{};
+        for (tarv_ansi_display* d : {&main, &popup}) {
+            if (d->updates_suspended) d->resume_updates();
+            d->parser_state = 1;
+            d->bracket_seen = 0;
+            d->parameter = 0;
+            if (d->has_partial_line()) d->flush_partial_line();
+            d->text.wrap_enabled = 1;
+            d->clear_display();
+            d->unfreeze_scrolling();
+            d->scroll_to_end();
+            remove_from_animation_list(&d->text);
+        }
+        output = &main;
+    }
+
     int play_state() const override { return state; }
     void set_play_state(int s) override { state = s; }
     void set_title(const char*) override {}
@@ -80,7 +102,8 @@ void check(bool ok)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static std::unique_ptr<tarv_font> font = make_font();
-    fuzz_host host(font.get());
+    static fuzz_host host(font.get());
+    host.start_afresh();
     std::size_t at = 0;
     while (at < size) {
         std::uint8_t pick = data[at++];
