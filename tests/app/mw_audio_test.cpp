@@ -87,6 +87,22 @@ TEST_F(MainWindowSound, SoundTagReachesTheSoundPackOnlyWhileSoundIsOn)
     EXPECT_FALSE(log.contains("other"));
 }
 
+TEST_F(MainWindowSound, BumpIntoAWallIsHeard)
+{
+    mw->open_audio_at_start();
+    mw->dispatch_tag("walkfail", "2", -1);
+    short left = 0, right = 0;
+    mix_frame(&left, &right);
+    EXPECT_EQ(left, 74);
+    mix_frame(&left, &right);
+    EXPECT_EQ(right, 148);
+    // Not a direction: the map stays, and so does the silence.
+    for (int i = 0; i < 700; ++i) mix_frame(&left, &right);
+    mw->dispatch_tag("walkfail", "9", -1);
+    mix_frame(&left, &right);
+    EXPECT_EQ(left, 0);
+}
+
 TEST_F(MainWindowSound, OrderlyExitClosesTheStream)
 {
     mw->open_audio_at_start();
