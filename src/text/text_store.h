@@ -257,6 +257,14 @@ public:
             n -= take;
         }
     }
+    // Blocks in order and how many bytes each holds: in a store filled by
+    // reserve()/commit(), the blocks laid end to end are the stored pieces
+    // in the order they were committed.
+    std::size_t block_count() const { return blocks_.size(); }
+    std::size_t block_used(std::size_t block) const
+    {
+        return block + 1 == blocks_.size() ? used_ : blocks_[block].used;
+    }
     // Stream position of the next byte append() writes.
     std::uint64_t stream_end() const { return total_; }
     // Calls f(pointer, length) for the pieces of [position, position + n) in

@@ -9,6 +9,7 @@
 #include "support/debug_log.h"
 #include "support/random.h"
 #include "text/ansi_display.h"
+#include "text/text_search.h"
 
 // Bytes 128-255, sixteen per row.
 const char high_char_map[128] = {
@@ -29,6 +30,11 @@ constexpr int flash_tick_ms = 15;
 constexpr long long duration_limit = 1000000000;
 // Behind selected text; the same grey as reverse video.
 constexpr tarv_color selection_background{64, 64, 64};
+// Behind found text: amber for every match, bright yellow with black
+// letters for the current one.
+constexpr tarv_color match_background{150, 100, 0};
+constexpr tarv_color current_match_background{255, 210, 0};
+constexpr tarv_color current_match_text{0, 0, 0};
 
 // Bytes that append_text copies unchanged.
 struct plain_byte_table {
@@ -414,6 +420,7 @@ void tarv_textctrl::clear_text()
     std::lock_guard<std::mutex> lock(text_lock);
     current_column = 0;
     skip_leading_newlines = 1;
+    ++text_generation_;
     reset_lines();
     raw_chunks_.clear();
     store_.clear();
@@ -450,6 +457,13 @@ void tarv_textctrl::repaint_internal(tarv_bitmap& surface)
     }
     int client_height = height();
     std::lock_guard<std::mutex> lock(text_lock);
+    highlights_.clear();
+    if (search && search->active()) {
+        int rows = client_height / h + 1;
+        int first = top_anchored ? std::max(display_line, 0) : display_line - rows;
+        int last = top_anchored ? display_line + rows : display_line;
+        search->visible_matches(*this, std::max(first, 0), std::min(last, current_line), highlights_);
+    }
     if (!top_anchored) {
         int y = client_height - h - 1;
         for (int n = display_line; n >= 0 && y > -h; --n, y -= h) draw_line(surface, n, y);
@@ -467,6 +481,20 @@ void tarv_textctrl::draw_line(tarv_bitmap& surface, int index, int y)
     // Characters first ... last (inclusive) of this line are selected.
     int first = 0, last = -1;
     const bool selected = selected_range(index, &first, &last);
+    // Matches on this line as character ranges; the current one last, so it wins.
+    struct range {
+        int from, to;
+        bool current;
+    };
+    range found[16];
+    int found_count = 0;
+    for (const tarv_text_highlight& hl : highlights_) {
+        if (index < hl.first.line || index > hl.last.line) continue;
+        range r{index == hl.first.line ? hl.first.offset : 0, index == hl.last.line ? hl.last.offset : INT_MAX,
+                hl.current};
+        if (hl.current && found_count == 16) found[15] = r;
+        if (found_count < 16) found[found_count++] = r;
+    }
     int x = 1;
     int offset = 0;  // index of the chunk's first character in the line
     for (std::size_t i = line_chunk_begin(index), e = line_chunk_end(index); i < e; ++i) {
@@ -481,8 +509,15 @@ void tarv_textctrl::draw_line(tarv_bitmap& surface, int index, int y)
             const tarv_bitmap* glyph = font_->glyph(static_cast<unsigned char>(text[k]));
             if (!glyph) continue;
             const int at = offset + k;
-            if (selected && at >= first && at <= last)
+            int match = 0;  // 1 a match, 2 the current one
+            for (int f = 0; f < found_count; ++f)
+                if (at >= found[f].from && at <= found[f].to) match = std::max(match, found[f].current ? 2 : 1);
+            if (match == 2)
+                surface.DrawTextGlyph(*glyph, pen, y, current_match_text, current_match_background);
+            else if (selected && at >= first && at <= last)
                 surface.DrawTextGlyph(*glyph, pen, y, color, selection_background);
+            else if (match == 1)
+                surface.DrawTextGlyph(*glyph, pen, y, color, match_background);
             else
                 surface.DrawTextGlyphTransparent(*glyph, pen, y, color);
             pen += glyph->GetWidth();

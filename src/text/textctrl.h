@@ -18,6 +18,7 @@
 
 class tarv_font;
 class tarv_ansi_display;
+class tarv_text_search;
 
 // One run of one colour inside a display line. The text is a slice of the
 // control's text store, shared with the raw chunk it was cut from.
@@ -58,6 +59,13 @@ struct tarv_text_pos {
     int line = 0;
     int offset = 0;
     bool operator==(const tarv_text_pos&) const = default;
+};
+
+// A found text drawn highlighted: first and last character, inclusive.
+struct tarv_text_highlight {
+    tarv_text_pos first;
+    tarv_text_pos last;
+    bool current = false;
 };
 
 // Opens a web address clicked in the text; the main window installs it.
@@ -106,6 +114,11 @@ public:
     std::string line_text(int line) const;
     std::vector<std::string> line_texts() const;
     std::size_t raw_chunk_count() const { return raw_chunks_.size(); }
+    std::size_t chunk_count() const { return chunks_.size(); }
+    // The received text, for searching it (read only).
+    const tarv_text_arena& text_store() const { return store_; }
+    // Changes whenever the text is cleared.
+    unsigned text_generation() const { return text_generation_; }
 
     // Drawing and scroll position.
     void repaint_internal(tarv_bitmap& surface);
@@ -162,6 +175,8 @@ public:
     int top_anchored = 0;
     int compact_mode = 0;
     tarv_ansi_display* owner = nullptr;
+    // While set and active, its matches are drawn highlighted.
+    const tarv_text_search* search = nullptr;
 
     tarv_wheel_notches wheel;  // separate from the display's own
     int selection_active = 0;
@@ -204,4 +219,6 @@ private:
     tarv_paged_array<tarv_textctrl_line, 14> lines_;
     long long current_line_width_ = 0;  // sum of the chunk widths of the current line
     std::deque<color_flash> flashes_;  // newest first
+    unsigned text_generation_ = 0;
+    std::vector<tarv_text_highlight> highlights_;  // search matches on the lines being drawn
 };
