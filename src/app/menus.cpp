@@ -66,6 +66,7 @@ constexpr tarv_menu_entry preferences_menu[] = {
     separator,
     {K::check, MENU_MAIN_SCROLLBAR, "Main Scrollbar"},
     {K::check, MENU_LOCKING_SCROLLBACK, "Locking Scrollback"},
+    {K::check, MENU_SPLIT_SCROLLBACK, "Split Scrollback"},
     {K::check, MENU_URL_LINKING, "Enable URL Linking"},
     separator,
     {K::check, MENU_SOUNDS, "Enable Sounds"},
@@ -339,6 +340,7 @@ void tarv_mw::tick_menus_from_config()
         {MENU_KEYPAD_WALKING, c.keypad_walking()},
         {MENU_MAIN_SCROLLBAR, c.mw_scrollbar_enable()},
         {MENU_LOCKING_SCROLLBACK, c.locking_scrollback_enable()},
+        {MENU_SPLIT_SCROLLBACK, c.split_scrollback()},
         {MENU_URL_LINKING, c.url_hotlinking()},
         {MENU_COMPACT_FONT, c.compact_mode()},
         {MENU_SOUNDS, c.GetSystemAudio()},
@@ -572,6 +574,10 @@ bool tarv_mw::menu_command(int id)
     case MENU_KEYPAD_WALKING: c.set_keypad_walking(flip(c.keypad_walking())); return true;
     case MENU_MAIN_SCROLLBAR: c.set_mw_scrollbar_enable(flip(c.mw_scrollbar_enable())); return true;
     case MENU_LOCKING_SCROLLBACK: c.set_locking_scrollback_enable(flip(c.locking_scrollback_enable())); return true;
+    case MENU_SPLIT_SCROLLBACK:
+        c.set_split_scrollback(flip(c.split_scrollback()));
+        main_display->text.Refresh();
+        return true;
     case MENU_URL_LINKING: c.set_url_hotlinking(flip(c.url_hotlinking())); return true;
     case MENU_SOUNDS: c.SetSystemAudio(flip(c.GetSystemAudio())); return true;
     case MENU_DEFAULT_PREFERENCES: use_default_preferences(); return true;

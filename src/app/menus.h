@@ -62,7 +62,7 @@ enum tarv_menu_command : int {
 };
 
 // Every id is below this.
-inline constexpr int tarv_menu_id_limit = 112;
+inline constexpr int tarv_menu_id_limit = 121;
 
 // The menu bar, left to right.
 std::span<const tarv_menu_def> tarv_menu_bar();

@@ -13,6 +13,7 @@
 #include "input/input_window.h"
 #include "support/debug_log.h"
 #include "support/util.h"
+#include "text/find_bar.h"
 #include "text/main_window.h"
 
 tarv_mw* mw_instance = nullptr;
@@ -26,6 +27,8 @@ tarv_mw::tarv_mw(tarv_mw_view* view) : connection(*this, *this), view_(view)
     main_display = std::make_unique<tarv_main_window>(text_font, 0, 0, 100, 100);
     main_display->text.set_compact_mode(TConfig::instance().compact_mode() != 0);
     output_display = main_display.get();
+    find_bar = std::make_unique<tarv_find_bar>(*main_display);
+    main_display->text.split_wanted = [] { return TConfig::instance().split_scrollback() != 0; };
     // The panels in their construction order.
     direction_buttons = std::make_unique<tarv_direction_buttons>(button_actions());
     hint_buttons = std::make_unique<tarv_hint_buttons>(button_actions());
@@ -106,6 +109,7 @@ void tarv_mw::OnTimer()
     connection.socket_handler();
 
     run_animations(20);
+    find_bar->tick();
 
     if (play_state_ == PLAYING && status_dirty) {
         connection.send_client_status(tarv_client_status_from_config(TConfig::instance()));

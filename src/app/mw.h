@@ -32,6 +32,7 @@ class tarv_main_window;
 class tarv_ansi_display;
 class tarv_input_window;
 class tarv_command_line;
+class tarv_find_bar;
 
 enum tarv_play_state { NOT_PLAYING = 0, CREATING_CHARACTER = 1, PLAYING = 2, LOGGED_OFF = 3 };
 
@@ -206,6 +207,8 @@ public:
     // Owned by its toolkit window; nullptr without a display.
     tarv_input_window* input_window = nullptr;
     std::unique_ptr<tarv_main_window> main_display;
+    // The main display's find field (mw_find.cpp).
+    std::unique_ptr<tarv_find_bar> find_bar;
     // The status panels' cores; their toolkit windows are the frame's.
     std::unique_ptr<tarv_status_display> status_display;
     std::unique_ptr<tarv_status_bar> status_bar;
@@ -293,6 +296,10 @@ public:
     // The X11 primary selection (text/clipboard.h).
     void set_clipboard_data(const std::string& text) override { ::set_clipboard_data(text); }
     bool get_clipboard_data(std::string& text) override { return ::get_clipboard_data(text) != 0; }
+    bool find_open() const override;
+    void open_find() override;
+    bool find_key(const tarv_key_event& event) override;
+    bool find_char(int ch) override;
 
     // tarv_command_host
     void main_clear() override;

@@ -52,6 +52,7 @@ const int_key file_int_keys[] = {
     {"channel_window_height", &tarv_char_config::channel_window_height},
     {"channel_window_dupe", &tarv_char_config::channel_window_dupe},
     {"colorflash_enable", &tarv_char_config::colorflash_enable},
+    {"split_scrollback", &tarv_char_config::split_scrollback},
 };
 
 int tarv_char_config::*const switch_fields[] = {
@@ -81,6 +82,7 @@ int tarv_char_config::*const switch_fields[] = {
     &tarv_char_config::channel_window_enable,
     &tarv_char_config::channel_window_dupe,
     &tarv_char_config::colorflash_enable,
+    &tarv_char_config::split_scrollback,
 };
 
 constexpr int text_value_size = 10000;

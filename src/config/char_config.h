@@ -44,6 +44,7 @@ struct tarv_char_config {
     int popup_display = 1;
     int mw_scrollbar_enable = 1;
     int locking_scrollback_enable = 0;
+    int split_scrollback = 1;
     int group_status_display = 1;
     int group_status_inverted_bars = 1;
     int current_layout = 2;

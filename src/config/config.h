@@ -18,7 +18,8 @@
     X(locking_scrollback_enable) X(group_status_display) X(group_status_inverted_bars)                 \
     X(current_layout) X(current_theme) X(current_background_theme) X(font_colors_setting)              \
     X(theme_bg_setting) X(automap_docked) X(automap_display) X(automap_size) X(input_height)           \
-    X(channel_window_enable) X(channel_window_height) X(channel_window_dupe) X(colorflash_enable)
+    X(channel_window_enable) X(channel_window_height) X(channel_window_dupe) X(colorflash_enable)  \
+    X(split_scrollback)
 
 // Compiled-in addresses, overridable in the system file and, for one run,
 // from the command line.

@@ -36,6 +36,7 @@ enum tarv_menu_id : int {
     MENU_LOCKING_SCROLLBACK = 31,
     MENU_URL_LINKING = 32,
     MENU_COMPACT_FONT = 33,
+    MENU_SPLIT_SCROLLBACK = 120,
     MENU_SOUNDS = 34,
     MENU_BACKGROUND_THEME_FIRST = 36,  // 36..44, same order as the theme ids
     MENU_BUTTON_THEME_FIRST = 45,      // 45..53

@@ -101,6 +101,13 @@ bool tarv_command_line::on_key_down(const tarv_key_event& event)
     }
     tarv_input_host& host = *host_;
 
+    // The find field takes its keys first; a character key is passed on
+    // untouched so that it arrives as a character for the field.
+    if (host.find_open()) {
+        if (host.find_key(event)) return true;
+        if (!event.control && !event.alt && !event.meta && k >= tarv_key::SPACE && k < 256) return false;
+    }
+
     // Auto-repeat is ignored until the key is released: one step per press.
     if (host.keypad_walking() && !event.control && !event.shift) {
         if (const char* direction = tarv_walk_direction(k)) {
@@ -244,6 +251,9 @@ bool tarv_command_line::handle_ctrl_key(const tarv_key_event& event)
     case 'V':
         manual_clipboard_paste();
         return true;
+    case 'F':
+        host.open_find();
+        return true;
     case '+':
     case '=':
     case tarv_key::NUMPAD_ADD:
@@ -337,6 +347,11 @@ void tarv_command_line::handle_escape()
     } else {
         host.unfreeze_scrolling(tarv_display_ref::channel);
     }
+}
+
+bool tarv_command_line::on_char(int ch)
+{
+    return host_ && host_->find_open() && host_->find_char(ch);
 }
 
 void tarv_command_line::on_key_up()

@@ -23,6 +23,9 @@ public:
     // True when the key was handled; false passes it on to the control.
     bool on_key_down(const tarv_key_event& event);
     void on_key_up();
+    // A typed character (after its key-down was passed on); true when the
+    // find field took it.
+    bool on_char(int ch);
     void on_mouse_wheel(int rotation, int wheel_delta);
     // The toolkit's own paste (context menu, Shift+Insert): never runs its
     // clipboard paste, reads the primary selection instead.

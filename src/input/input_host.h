@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "input/keys.h"
+
 // Texts are 8-bit characters (ISO-8859-1); positions count characters, so a
 // position is also a byte index into get_value().
 class tarv_edit_control {
@@ -90,4 +92,20 @@ public:
     // The X11 primary selection, as 8-bit text.
     virtual void set_clipboard_data(const std::string& text) = 0;
     virtual bool get_clipboard_data(std::string& text) = 0;
+
+    // The main display's find field (Ctrl+F). While it is open the command
+    // line hands it Escape, Enter, F3 and Backspace and every typed character.
+    virtual bool find_open() const { return false; }
+    virtual void open_find() {}
+    // False: the field does not take the key.
+    virtual bool find_key(const tarv_key_event& event)
+    {
+        (void)event;
+        return false;
+    }
+    virtual bool find_char(int ch)
+    {
+        (void)ch;
+        return false;
+    }
 };

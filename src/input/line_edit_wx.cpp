@@ -75,6 +75,7 @@ void tarv_line_edit::bind_input_events(wxTextCtrl* control)
 {
     control->Bind(wxEVT_KEY_DOWN, &tarv_line_edit::on_key_down, this);
     control->Bind(wxEVT_KEY_UP, &tarv_line_edit::on_key_up, this);
+    control->Bind(wxEVT_CHAR, &tarv_line_edit::on_char, this);
     control->Bind(wxEVT_MOUSEWHEEL, &tarv_line_edit::on_wheel, this);
     control->Bind(wxEVT_TEXT_PASTE, &tarv_line_edit::on_paste, this);
 }
@@ -90,6 +91,12 @@ void tarv_line_edit::on_key_down(wxKeyEvent& event)
     tarv_key_event key{event.GetKeyCode(), event.ControlDown(), event.ShiftDown(), event.AltDown(),
                        event.MetaDown()};
     if (!core_.on_key_down(key)) event.Skip();
+}
+
+void tarv_line_edit::on_char(wxKeyEvent& event)
+{
+    const wxChar ch = event.GetUnicodeKey();
+    if (ch == WXK_NONE || !core_.on_char(static_cast<int>(ch))) event.Skip();
 }
 
 void tarv_line_edit::on_key_up(wxKeyEvent& event)

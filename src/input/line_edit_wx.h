@@ -78,6 +78,7 @@ private:
     void swap_entries(bool to_password);
     void on_key_down(wxKeyEvent& event);
     void on_key_up(wxKeyEvent& event);
+    void on_char(wxKeyEvent& event);
     void on_wheel(wxMouseEvent& event);
     void on_paste(wxClipboardTextEvent& event);
 

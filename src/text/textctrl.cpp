@@ -35,6 +35,10 @@ constexpr tarv_color selection_background{64, 64, 64};
 constexpr tarv_color match_background{150, 100, 0};
 constexpr tarv_color current_match_background{255, 210, 0};
 constexpr tarv_color current_match_text{0, 0, 0};
+// The line between the frozen view and the live split.
+constexpr tarv_color divider_edge{64, 64, 64};
+constexpr tarv_color divider_middle{160, 160, 160};
+constexpr int split_divider_height = 3;
 
 // Bytes that append_text copies unchanged.
 struct plain_byte_table {
@@ -222,6 +226,25 @@ int tarv_textctrl::text_width(const char* text, int length) const
 void tarv_textctrl::follow_new_line()
 {
     if (!frozen && !top_anchored) display_line = current_line;
+    if (!frozen) split_mark_ = current_line;
+}
+
+int tarv_textctrl::live_rows() const
+{
+    if (!frozen || top_anchored || !split_wanted || line_height < 1) return 0;
+    if (current_line <= split_mark_ || display_line >= current_line) return 0;
+    if (!split_wanted()) return 0;
+    const int rows = (height() - reserved_bottom) / line_height;
+    const int live = std::max(3, rows / 3);
+    // Too small a display to read two parts.
+    if (rows - live < 3) return 0;
+    return live;
+}
+
+int tarv_textctrl::covered_bottom() const
+{
+    const int live = live_rows();
+    return reserved_bottom + (live > 0 ? live * line_height + 1 + split_divider_height : 0);
 }
 
 void tarv_textctrl::append_text(const char* text)
@@ -444,6 +467,7 @@ void tarv_textctrl::set_display_line(int n)
 {
     int limit = top_anchored ? current_line : current_line + get_visible_line_count();
     display_line = std::clamp(n, 0, std::max(limit, 0));
+    if (!frozen) split_mark_ = current_line;
     Refresh();
 }
 
@@ -458,20 +482,36 @@ void tarv_textctrl::repaint_internal(tarv_bitmap& surface)
     int client_height = height();
     std::lock_guard<std::mutex> lock(text_lock);
     highlights_.clear();
+    const int live = live_rows();
     if (search && search->active()) {
         int rows = client_height / h + 1;
         int first = top_anchored ? std::max(display_line, 0) : display_line - rows;
         int last = top_anchored ? display_line + rows : display_line;
         search->visible_matches(*this, std::max(first, 0), std::min(last, current_line), highlights_);
+        if (live > 0) search->visible_matches(*this, std::max(current_line - live, 0), current_line, highlights_);
     }
     if (!top_anchored) {
         int y = client_height - h - 1;
         for (int n = display_line; n >= 0 && y > -h; --n, y -= h) draw_line(surface, n, y);
+        if (live > 0) {
+            // The live part covers the bottom of the frozen view, which
+            // keeps its place: the split appearing moves nothing.
+            const int bottom = client_height - reserved_bottom;
+            const int top = bottom - live * h - 1 - split_divider_height;
+            const int right = surface.GetWidth() - 1;
+            surface.DrawFilledRectangle(0, std::max(top, 0), right, client_height - 1, background_color);
+            y = bottom - h - 1;
+            for (int n = current_line; n >= 0 && y >= top + split_divider_height; --n, y -= h) draw_line(surface, n, y);
+            surface.DrawLine(0, top, right, top, divider_edge);
+            surface.DrawLine(0, top + 1, right, top + 1, divider_middle);
+            surface.DrawLine(0, top + 2, right, top + 2, divider_edge);
+        }
     } else if (client_height > 0) {
         int y = 0;
         for (int n = std::max(display_line, 0); n <= current_line && y < client_height; ++n, y += h)
             draw_line(surface, n, y);
     }
+    if (paint_over) paint_over(surface);
 }
 
 void tarv_textctrl::draw_line(tarv_bitmap& surface, int index, int y)

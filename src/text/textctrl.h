@@ -177,6 +177,18 @@ public:
     tarv_ansi_display* owner = nullptr;
     // While set and active, its matches are drawn highlighted.
     const tarv_text_search* search = nullptr;
+    // Drawn over the text after every repaint (the find field).
+    std::function<void(tarv_bitmap&)> paint_over;
+    // Pixels at the bottom that paint_over covers.
+    int reserved_bottom = 0;
+    // The live split: while the view is frozen and newer lines have come
+    // in, the bottom third shows the newest lines under a divider. Asked at
+    // every repaint; unset (or false) keeps the frozen view as it is.
+    std::function<bool()> split_wanted;
+    // Rows the live part takes now; 0 when there is no split.
+    int live_rows() const;
+    // Pixels from the bottom that the live part and the find field cover.
+    int covered_bottom() const;
 
     tarv_wheel_notches wheel;  // separate from the display's own
     int selection_active = 0;
@@ -220,5 +232,6 @@ private:
     long long current_line_width_ = 0;  // sum of the chunk widths of the current line
     std::deque<color_flash> flashes_;  // newest first
     unsigned text_generation_ = 0;
+    int split_mark_ = 0;  // the newest line when the view last followed
     std::vector<tarv_text_highlight> highlights_;  // search matches on the lines being drawn
 };

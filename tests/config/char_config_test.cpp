@@ -56,6 +56,7 @@ const char* const bob_file =
     "  <channel_window_height>25</channel_window_height>\n"
     "  <channel_window_dupe>1</channel_window_dupe>\n"
     "  <colorflash_enable>1</colorflash_enable>\n"
+    "  <split_scrollback>1</split_scrollback>\n"
     "  <popup_window_list>\n"
     "    <single_popup_window>\n"
     "      <name>map &amp; more</name>\n"

@@ -485,6 +485,8 @@ TEST_F(ConfigTest, SettersStoreAndTellTheWindow) {
         {"echo off", [](TConfig& c) { c.set_local_echo(0); }, &TConfig::local_echo, 0, {"check 28 off"}},
         {"locking on", [](TConfig& c) { c.set_locking_scrollback_enable(1); }, &TConfig::locking_scrollback_enable,
          1, {"check 31 on"}},
+        {"split off", [](TConfig& c) { c.set_split_scrollback(0); }, &TConfig::split_scrollback, 0,
+         {"check 120 off"}},
         {"bar invert off", [](TConfig& c) { c.set_group_status_inverted_bars(0); },
          &TConfig::group_status_inverted_bars, 0, {"check 22 off"}},
         {"compact on", [](TConfig& c) { c.set_compact_mode(1); }, &TConfig::compact_mode, 1,
