@@ -64,6 +64,13 @@ const char* const keyboard_help[] = {
     "\nControl-Shift 1-9 - quick enable/disable of various features",
 };
 
+// The scrollback tools beyond the keys above.
+constexpr const char* scrollback_tools_help[] = {
+    "\nControl F         - find text in the scrollback (Enter/F3 older, Shift newer, Escape closes)",
+    "\nControl C         - with text selected: copy it to the clipboard",
+    "\nShift Insert      - paste the clipboard (Control V pastes the selection)",
+};
+
 // Abbreviation with a minimum length; 0 asks for the exact word.
 bool matches(const char* text, const char* keyword, int minimum)
 {
@@ -230,6 +237,7 @@ void tarv_command_interpreter::show_keyboard_help()
     if (host_.play_state() == state_playing)
         host_.main_print_text("\nF1-F12            - trigger aliases 'f01' through 'f12'");
     host_.main_print_text("\nUp/Down           - look through previous commands");
+    for (const char* line : scrollback_tools_help) host_.main_print_text(line);
     print_separator();
     host_.main_print_text("\n");
     host_.main_refresh();

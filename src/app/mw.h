@@ -296,6 +296,10 @@ public:
     // The X11 primary selection (text/clipboard.h).
     void set_clipboard_data(const std::string& text) override { ::set_clipboard_data(text); }
     bool get_clipboard_data(std::string& text) override { return ::get_clipboard_data(text) != 0; }
+    // The CLIPBOARD selection (Ctrl+C with a selection, Shift+Insert).
+    void set_clipboard_text(const std::string& text) override { ::set_clipboard_text(text); }
+    bool get_clipboard_text(std::string& text) override { return ::get_clipboard_text(text) != 0; }
+    void copy_selection(tarv_display_ref display) override;
     bool find_open() const override;
     void open_find() override;
     bool find_key(const tarv_key_event& event) override;

@@ -1,6 +1,8 @@
-// The main display's find field, opened with Ctrl+F in the command line.
+// The scrollback tools of the command line: the main display's find field
+// (Ctrl+F) and copying a display's selection to the CLIPBOARD (Ctrl+C).
 #include "app/mw.h"
 #include "text/find_bar.h"
+#include "panels/channel_window.h"
 #include "text/main_window.h"
 
 bool tarv_mw::find_open() const { return find_bar && find_bar->is_open(); }
@@ -19,3 +21,10 @@ bool tarv_mw::find_key(const tarv_key_event& event)
 }
 
 bool tarv_mw::find_char(int ch) { return find_bar && find_bar->type_char(ch); }
+
+void tarv_mw::copy_selection(tarv_display_ref display)
+{
+    const tarv_ansi_display* d = display == tarv_display_ref::main ? main_display.get() : &channel_window->shown_display();
+    std::string text;
+    if (d && d->text.get_selected_text(text)) ::set_clipboard_text(text);
+}

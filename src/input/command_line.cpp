@@ -167,6 +167,15 @@ bool tarv_command_line::on_key_down(const tarv_key_event& event)
             history_down();
         }
         return true;
+    case tarv_key::INSERT:
+        // Shift+Insert pastes the CLIPBOARD (Ctrl+V keeps the primary selection).
+        if (!event.shift || event.control || event.alt) break;
+        {
+            std::string text;
+            host.get_clipboard_text(text);
+            edit_.replace_selection(text);
+        }
+        return true;
     case tarv_key::PAGEUP:
         host.freeze_scrolling(tarv_display_ref::main);
         host.page_up(tarv_display_ref::main);
@@ -206,13 +215,21 @@ bool tarv_command_line::handle_ctrl_key(const tarv_key_event& event)
             if (from > to) std::swap(from, to);
             if (from < 0) from = 0;
             if (to > size) to = size;
-            if (from < to) host.set_clipboard_data(value.substr(from, to - from));
+            if (from < to) {
+                host.set_clipboard_data(value.substr(from, to - from));
+                host.set_clipboard_text(value.substr(from, to - from));
+            }
             edit_.set_insertion_point(caret);
             return true;
         }
         erase_line();
+        // A selection in a display goes to the CLIPBOARD before it is cleared.
         if (host.has_selection(tarv_display_ref::main)) {
+            host.copy_selection(tarv_display_ref::main);
             host.clear_selection(tarv_display_ref::main);
+        } else if (host.has_selection(tarv_display_ref::channel)) {
+            host.copy_selection(tarv_display_ref::channel);
+            host.clear_selection(tarv_display_ref::channel);
         } else {
             host.send_line(break_character);
             host.unfreeze_scrolling(tarv_display_ref::main);

@@ -93,6 +93,16 @@ public:
     virtual void set_clipboard_data(const std::string& text) = 0;
     virtual bool get_clipboard_data(std::string& text) = 0;
 
+    // The CLIPBOARD selection (Ctrl+C with a selection, Shift+Insert).
+    virtual void set_clipboard_text(const std::string& text) { (void)text; }
+    virtual bool get_clipboard_text(std::string& text)
+    {
+        (void)text;
+        return false;
+    }
+    // Copies the display's selected text to the CLIPBOARD.
+    virtual void copy_selection(tarv_display_ref display) { (void)display; }
+
     // The main display's find field (Ctrl+F). While it is open the command
     // line hands it Escape, Enter, F3 and Backspace and every typed character.
     virtual bool find_open() const { return false; }

@@ -26,6 +26,7 @@ constexpr int LEFT = 314;
 constexpr int UP = 315;
 constexpr int RIGHT = 316;
 constexpr int DOWN = 317;
+constexpr int INSERT = 322;
 constexpr int F1 = 340;
 constexpr int F12 = 351;
 constexpr int NUMLOCK = 364;

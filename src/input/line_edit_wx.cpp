@@ -21,7 +21,7 @@ static_assert(tarv_key::NUMPAD_PAGEUP == WXK_NUMPAD_PAGEUP && tarv_key::NUMPAD_P
 static_assert(tarv_key::NUMPAD_END == WXK_NUMPAD_END && tarv_key::NUMPAD_BEGIN == WXK_NUMPAD_BEGIN);
 static_assert(tarv_key::NUMPAD_ADD == WXK_NUMPAD_ADD && tarv_key::NUMPAD_SUBTRACT == WXK_NUMPAD_SUBTRACT);
 static_assert(tarv_key::WINDOWS_LEFT == WXK_WINDOWS_LEFT && tarv_key::WINDOWS_RIGHT == WXK_WINDOWS_RIGHT);
-static_assert(tarv_key::WINDOWS_MENU == WXK_WINDOWS_MENU);
+static_assert(tarv_key::WINDOWS_MENU == WXK_WINDOWS_MENU && tarv_key::INSERT == WXK_INSERT);
 
 std::string tarv_to_latin1(const wxString& text)
 {

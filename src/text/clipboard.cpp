@@ -22,3 +22,18 @@ int get_clipboard_data(std::string& text)
     text = std::move(got);
     return 1;
 }
+
+void set_clipboard_text(const std::string& text)
+{
+    if (backend) backend->write_clipboard(text);
+}
+
+int get_clipboard_text(std::string& text)
+{
+    text.clear();
+    if (!backend) return 0;
+    std::string got;
+    if (!backend->read_clipboard(got)) return 0;
+    text = std::move(got);
+    return 1;
+}

@@ -28,40 +28,47 @@ std::string to_bytes(const wxString& text)
     return out;
 }
 
+bool write_selection(const std::string& text, bool primary)
+{
+    // The toolkit's own complaints would pop up message boxes.
+    wxLogNull quiet;
+    if (!wxTheClipboard->Open()) {
+        TARV_LOG(2, "Error in set_clipboard_data(), unable to open clipboard.\n");
+        return false;
+    }
+    wxTheClipboard->UsePrimarySelection(primary);
+    wxTheClipboard->SetData(new wxTextDataObject(from_bytes(text)));
+    wxTheClipboard->Close();
+    wxTheClipboard->UsePrimarySelection(true);
+    return true;
+}
+
+bool read_selection(std::string& text, bool primary)
+{
+    wxLogNull quiet;
+    if (!wxTheClipboard->Open()) {
+        TARV_LOG(2, "Error in get_clipboard_data(), unable to open clipboard.\n");
+        return false;
+    }
+    wxTheClipboard->UsePrimarySelection(primary);
+    bool ok = false;
+    // Programs that offer only UTF-8 text have no plain-text format.
+    if (wxTheClipboard->IsSupported(wxDF_UNICODETEXT) || wxTheClipboard->IsSupported(wxDF_TEXT)) {
+        wxTextDataObject data;
+        ok = wxTheClipboard->GetData(data);
+        if (ok) text = to_bytes(data.GetText());
+    }
+    wxTheClipboard->Close();
+    wxTheClipboard->UsePrimarySelection(true);
+    return ok;
+}
+
 class wx_primary_selection : public tarv_clipboard_backend {
 public:
-    bool write_primary(const std::string& text) override
-    {
-        // The toolkit's own complaints would pop up message boxes.
-        wxLogNull quiet;
-        if (!wxTheClipboard->Open()) {
-            TARV_LOG(2, "Error in set_clipboard_data(), unable to open clipboard.\n");
-            return false;
-        }
-        wxTheClipboard->UsePrimarySelection(true);
-        wxTheClipboard->SetData(new wxTextDataObject(from_bytes(text)));
-        wxTheClipboard->Close();
-        return true;
-    }
-
-    bool read_primary(std::string& text) override
-    {
-        wxLogNull quiet;
-        if (!wxTheClipboard->Open()) {
-            TARV_LOG(2, "Error in get_clipboard_data(), unable to open clipboard.\n");
-            return false;
-        }
-        wxTheClipboard->UsePrimarySelection(true);
-        if (!wxTheClipboard->IsSupported(wxDF_TEXT)) {
-            wxTheClipboard->Close();
-            return false;
-        }
-        wxTextDataObject data;
-        bool ok = wxTheClipboard->GetData(data);
-        wxTheClipboard->Close();
-        if (ok) text = to_bytes(data.GetText());
-        return ok;
-    }
+    bool write_primary(const std::string& text) override { return write_selection(text, true); }
+    bool read_primary(std::string& text) override { return read_selection(text, true); }
+    bool write_clipboard(const std::string& text) override { return write_selection(text, false); }
+    bool read_clipboard(std::string& text) override { return read_selection(text, false); }
 };
 
 }  // namespace

@@ -127,8 +127,7 @@ void tarv_find_bar::go(bool older)
 int tarv_find_bar::covered_rows() const
 {
     const int h = std::max(display_.text.line_height, 1);
-    const int covered = std::max(display_.text.covered_bottom(), strip_height());
-    return (covered + h - 1) / h;
+    return (display_.text.covered_bottom() + h - 1) / h;
 }
 
 int tarv_find_bar::strip_height() const { return display_.text.line_height + 2 * padding; }
@@ -143,13 +142,14 @@ void tarv_find_bar::show_current()
     display_.freeze_scrolling();
     if (!display_.is_following()) {
         // Lines the strip leaves visible: bottom - rows + 1 ... bottom - covered.
-        const int rows = text.get_visible_line_count();
+        const int rows = std::max(1, (text.height() - text.reserved_bottom) / std::max(text.line_height, 1));
         const int covered = std::min(covered_rows(), rows - 1);
         const int bottom = text.display_line;
         const bool visible = hit.first.line >= bottom - rows + 1 && hit.last.line <= bottom - covered;
         if (!visible) {
             // The match's line a third of the way up from the strip.
-            int anchor = hit.last.line + covered + (rows - covered) / 3;
+            // Never past the newest line.
+            int anchor = std::min(hit.last.line + covered + (rows - covered) / 3, text.current_line);
             anchor = std::max(anchor, rows - 1);
             display_.scroll_position = anchor;
             text.set_display_line(anchor);

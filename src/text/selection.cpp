@@ -40,7 +40,11 @@ tarv_text_pos tarv_textctrl::translate_xy_to_line_and_offset(int x, int y) const
     }
     x = std::max(x, 0);
     int reference = top_anchored ? std::max(display_line, 0) : display_line;
-    long long d = top_anchored ? 0 : static_cast<long long>(height()) - line_height;
+    // The find field lifts the lines; the live split shows the newest ones.
+    const long long bottom = static_cast<long long>(height()) - reserved_bottom;
+    const int live = top_anchored ? 0 : live_rows();
+    if (live > 0 && y >= bottom - static_cast<long long>(live) * line_height - 1) reference = current_line;
+    long long d = top_anchored ? 0 : bottom - line_height;
     long long line = static_cast<long long>(reference) + floor_div(static_cast<long long>(y) - d, line_height);
     line = std::clamp<long long>(line, 0, current_line);
     int n = static_cast<int>(line);

@@ -244,7 +244,7 @@ int tarv_textctrl::live_rows() const
 int tarv_textctrl::covered_bottom() const
 {
     const int live = live_rows();
-    return reserved_bottom + (live > 0 ? live * line_height + 1 + split_divider_height : 0);
+    return live > 0 ? live * line_height + 1 + split_divider_height : 0;
 }
 
 void tarv_textctrl::append_text(const char* text)
@@ -491,7 +491,8 @@ void tarv_textctrl::repaint_internal(tarv_bitmap& surface)
         if (live > 0) search->visible_matches(*this, std::max(current_line - live, 0), current_line, highlights_);
     }
     if (!top_anchored) {
-        int y = client_height - h - 1;
+        // Lines stand on the find field while it is open, never under it.
+        int y = client_height - reserved_bottom - h - 1;
         for (int n = display_line; n >= 0 && y > -h; --n, y -= h) draw_line(surface, n, y);
         if (live > 0) {
             // The live part covers the bottom of the frozen view, which

@@ -187,7 +187,7 @@ public:
     std::function<bool()> split_wanted;
     // Rows the live part takes now; 0 when there is no split.
     int live_rows() const;
-    // Pixels from the bottom that the live part and the find field cover.
+    // Pixels of the frozen view (above the find field) the live part covers.
     int covered_bottom() const;
 
     tarv_wheel_notches wheel;  // separate from the display's own

@@ -389,7 +389,12 @@ TEST(Commands, KeyboardHelpShowsTheFunctionKeysOnlyWhilePlaying)
     };
     const strings head = concat({{"BEGIN", "P:\n"}, separator_calls,
                                  {"P:\nKeyboard controls you can use with this client:", "P:\n"}, keys});
-    const strings tail = concat({{"P:\nUp/Down           - look through previous commands"}, separator_calls,
+    const strings tail = concat({{"P:\nUp/Down           - look through previous commands",
+                                  "P:\nControl F         - find text in the scrollback (Enter/F3 older, Shift newer, "
+                                  "Escape closes)",
+                                  "P:\nControl C         - with text selected: copy it to the clipboard",
+                                  "P:\nShift Insert      - paste the clipboard (Control V pastes the selection)"},
+                                 separator_calls,
                                  {"P:\n", "REFRESH"}});
     EXPECT_EQ(run("//help", true, not_playing).calls, concat({head, tail}));
     EXPECT_EQ(run("//help", true, playing).calls,

@@ -54,7 +54,7 @@ struct FindField : testing::Test {
     {
         tarv_search_hit hit{};
         if (!bar().search().locate(text(), static_cast<std::size_t>(bar().search().current()), &hit)) return false;
-        const int rows = text().get_visible_line_count();
+        const int rows = (text().height() - text().reserved_bottom) / text().line_height;
         return hit.first.line > text().display_line - rows && hit.last.line <= text().display_line - bar().covered_rows();
     }
 };

@@ -94,10 +94,13 @@ const key_case key_cases[] = {
     // Ctrl table.
     {"Ctrl+C with nothing selected breaks", ctrl('C'), true, {"send:3", "unfreeze:main"}, "", {}},
     {"lower-case code is the same key", ctrl('c'), true, {"send:3", "unfreeze:main"}, "", {}},
-    {"Ctrl+C with a game display selection clears it", ctrl('C'), true, {"clear_sel:main"}, "",
-     {.host = {.main_selection = true}}},
-    {"Ctrl+C with a line selection copies it", ctrl('C'), true, {"copy:ell"}, nullptr,
-     {.sel_from = 1, .sel_to = 4}},
+    {"Ctrl+C with a game display selection copies it to the CLIPBOARD and clears it", ctrl('C'), true,
+     {"copy_sel:main", "clear_sel:main"}, "", {.host = {.main_selection = true}}},
+    {"Ctrl+C with a channel selection copies it to the CLIPBOARD and clears it", ctrl('C'), true,
+     {"copy_sel:channel", "clear_sel:channel"}, "", {.host = {.channel_selection = true}}},
+    {"Ctrl+C with a line selection copies it to both selections", ctrl('C'), true, {"copy:ell", "clip:ell"},
+     nullptr, {.sel_from = 1, .sel_to = 4}},
+    {"Insert alone is the control's", key(tarv_key::INSERT), false, {}, nullptr, {}},
     {"Ctrl+D breaks", ctrl('D'), true, {"send:3", "unfreeze:main"}, "", {}},
     {"Ctrl+K erases", ctrl('K'), true, {}, "", {}},
     {"Ctrl+backslash aborts", ctrl('\\'), true, {"send:26", "unfreeze:main"}, "", {}},
@@ -359,7 +362,7 @@ TEST_F(Clipboard, CopyLeavesLineAndCaretAsTheyWere)
     edit.set_value("hello world");
     edit.set_selection(6, 11);  // caret at 11
     press(ctrl('C'));
-    EXPECT_EQ(host.calls, (calls_t{"copy:world"}));
+    EXPECT_EQ(host.calls, (calls_t{"copy:world", "clip:world"}));
     EXPECT_EQ(edit.text, "hello world");
     EXPECT_FALSE(edit.has_selection());
     EXPECT_EQ(edit.caret, 11);
@@ -442,3 +445,16 @@ TEST(CommandLineWithoutHost, PassesKeysOnAndKeepsTheLine)
 }
 
 }  // namespace
+
+TEST_F(Clipboard, ShiftInsertPastesTheClipboardAndCtrlVThePrimarySelection)
+{
+    host.clipboard = "primary";
+    host.clipboard_text = "board";
+    edit.set_value("abcd");
+    edit.set_selection(1, 3);
+    EXPECT_TRUE(tap(shift(tarv_key::INSERT)));
+    EXPECT_EQ(edit.text, "aboardd");
+    EXPECT_TRUE(tap(ctrl('V')));
+    EXPECT_EQ(edit.text, "aboardprimaryd");
+    EXPECT_TRUE(host.calls.empty());
+}

@@ -84,6 +84,7 @@ struct host_state {
 class recording_host : public tarv_input_host, public host_state {
 public:
     std::string clipboard;
+    std::string clipboard_text;  // the CLIPBOARD selection
     bool clipboard_ok = true;
     std::vector<std::string> calls;
 
@@ -155,6 +156,14 @@ public:
         text = clipboard;
         return true;
     }
+
+    void set_clipboard_text(const std::string& text) override { calls.push_back("clip:" + text); }
+    bool get_clipboard_text(std::string& text) override
+    {
+        text = clipboard_text;
+        return true;
+    }
+    void copy_selection(tarv_display_ref d) override { calls.push_back("copy_sel:" + name(d)); }
 
 private:
     static std::string name(tarv_display_ref d) { return d == tarv_display_ref::main ? "main" : "channel"; }
