@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <system_error>
+#include <thread>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -116,12 +119,16 @@ bool tarv_text_search::to_block(std::uint64_t position, std::size_t* block, std:
     return true;
 }
 
-void tarv_text_search::find_range(const tarv_textctrl& text, std::uint64_t from, std::uint64_t to,
-                                  std::uint64_t limit, std::vector<std::uint64_t>& out) const
+namespace {
+
+// Matches starting in [from, to) and ending at or before limit, in order;
+// read(block, offset) gives the stored bytes from there to the block's end.
+template <class Read>
+void scan_range(const tarv_search_pattern& pattern, const std::vector<std::uint64_t>& block_start,
+                const tarv_text_arena& store, std::uint64_t from, std::uint64_t to, std::uint64_t limit, Read&& read,
+                std::vector<std::uint64_t>& out)
 {
-    const std::size_t m = pattern_.size();
-    if (m == 0 || from >= to) return;
-    const tarv_text_arena& store = text.text_store();
+    const std::size_t m = pattern.size();
     const std::uint64_t end = std::min(to + m - 1, limit);
     auto keep = [&](std::uint64_t p) {
         if (p >= from && p < to && p + m <= limit) out.push_back(p);
@@ -132,21 +139,23 @@ void tarv_text_search::find_range(const tarv_textctrl& text, std::uint64_t from,
     std::uint64_t carry_pos = from;
     std::uint64_t pos = from;
     while (pos < end) {
-        std::size_t block = 0, offset = 0;
-        if (!to_block(pos, &block, &offset)) return;
+        auto it = std::upper_bound(block_start.begin(), block_start.end(), pos);
+        if (it == block_start.begin()) return;
+        const std::size_t block = static_cast<std::size_t>(it - block_start.begin()) - 1;
+        const std::size_t offset = static_cast<std::size_t>(pos - block_start[block]);
         const std::size_t used = store.block_used(block);
         if (offset >= used) return;  // past the text (cannot happen with fresh block starts)
         const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(used - offset, end - pos));
-        const char* piece = store.data(static_cast<std::uint32_t>(block), static_cast<std::uint32_t>(offset));
+        const char* piece = read(block, offset);
         if (!carry.empty()) {
             seam.assign(carry);
             seam.append(piece, std::min(take, m - 1));
             const std::size_t split = carry.size();
-            pattern_.find_all(seam.data(), seam.size(), [&](std::size_t i) {
+            pattern.find_all(seam.data(), seam.size(), [&](std::size_t i) {
                 if (i < split && i + m > split) keep(carry_pos + i);
             });
         }
-        pattern_.find_all(piece, take, [&](std::size_t i) { keep(pos + i); });
+        pattern.find_all(piece, take, [&](std::size_t i) { keep(pos + i); });
         if (m > 1) {
             // piece stays valid until other sealed blocks are read: copy now.
             if (take >= m - 1) {
@@ -163,6 +172,57 @@ void tarv_text_search::find_range(const tarv_textctrl& text, std::uint64_t from,
         }
         pos += take;
     }
+}
+
+}  // namespace
+
+void tarv_text_search::find_range(const tarv_textctrl& text, std::uint64_t from, std::uint64_t to,
+                                  std::uint64_t limit, std::vector<std::uint64_t>& out) const
+{
+    const std::size_t m = pattern_.size();
+    if (m == 0 || from >= to) return;
+    const tarv_text_arena& store = text.text_store();
+    auto cached = [&](std::size_t block, std::size_t offset) {
+        return store.data(static_cast<std::uint32_t>(block), static_cast<std::uint32_t>(offset));
+    };
+    // A long range is cut at a block start: the upper half is unpacked and
+    // searched on a second core while this thread does the lower half. The
+    // store does not change meanwhile: appending happens on this thread.
+    std::size_t first = 0, last = 0, offset = 0;
+    if (to - from >= parallel_bytes && to_block(from, &first, &offset) && to_block(to - 1, &last, &offset)) {
+        const std::size_t mid_block = (first + last + 1) / 2;
+        const std::uint64_t mid = mid_block < block_start_.size() ? block_start_[mid_block] : to;
+        if (mid > from && mid < to) {
+            std::vector<std::uint64_t> upper;
+            auto work = [&] {
+                std::unique_ptr<char[]> buffer(new char[tarv_text_arena::block_size]);
+                std::size_t held = SIZE_MAX;
+                auto own = [&](std::size_t block, std::size_t at) -> const char* {
+                    if (const char* plain = store.plain_block(block)) return plain + at;
+                    if (held != block) {
+                        store.unpack_block(block, buffer.get());
+                        held = block;
+                    }
+                    return buffer.get() + at;
+                };
+                scan_range(pattern_, block_start_, store, mid, to, limit, own, upper);
+            };
+            std::thread worker;
+            try {
+                worker = std::thread(work);
+            } catch (const std::system_error&) {
+                // No thread to be had: the same work here.
+            }
+            scan_range(pattern_, block_start_, store, from, mid, limit, cached, out);
+            if (worker.joinable())
+                worker.join();
+            else
+                work();
+            out.insert(out.end(), upper.begin(), upper.end());
+            return;
+        }
+    }
+    scan_range(pattern_, block_start_, store, from, to, limit, cached, out);
 }
 
 bool tarv_text_search::step(const tarv_textctrl& text, std::size_t budget)

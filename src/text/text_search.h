@@ -43,6 +43,8 @@ class tarv_text_search {
 public:
     // Bytes the find field scans at a time, so typing never waits long.
     static constexpr std::size_t slice_bytes = std::size_t{8} << 20;
+    // Ranges from this long on are searched on two cores.
+    static constexpr std::size_t parallel_bytes = std::size_t{2} << 20;
 
     // A new needle; an empty one ends the search. Nothing is scanned yet.
     void set_needle(const tarv_textctrl& text, const std::string& needle);

@@ -265,6 +265,11 @@ public:
     {
         return block + 1 == blocks_.size() ? used_ : blocks_[block].used;
     }
+    // For a reader on another thread while the main thread leaves the store
+    // alone: the plain bytes of a block (nullptr when it is sealed), and the
+    // unpacking of a sealed block into the reader's own buffer.
+    const char* plain_block(std::size_t block) const { return blocks_[block].plain.get(); }
+    void unpack_block(std::size_t block, char* out) const { blocks_[block].packed.unpack(out); }
     // Stream position of the next byte append() writes.
     std::uint64_t stream_end() const { return total_; }
     // Calls f(pointer, length) for the pieces of [position, position + n) in

@@ -273,6 +273,45 @@ TEST(TextSearch, MatchesAcrossBlockSeamsAreFound)
     }
 }
 
+// Long ranges are searched in two halves at once: the same matches, in the
+// same order, as small slices searched one by one, sealed blocks and all.
+TEST(TextSearch, SearchOnTwoCoresFindsWhatSlicesFind)
+{
+    auto font = make_test_font(6, 10);
+    tarv_textctrl t(font.get(), 400, 100);
+    tarv_random rng;
+    rng.reseed(5);
+    std::string piece;
+    std::size_t written = 0;
+    while (written < 6000000) {
+        std::size_t n = 1000 + rng.next() % 4000;
+        piece.clear();
+        for (std::size_t k = 0; k < n; ++k) piece.push_back(rng.next() % 97 == 0 ? '\n' : "abc"[(written + k) % 3]);
+        t.append_text(piece.c_str(), piece.size());
+        written += n;
+    }
+    ASSERT_GT(t.text_store().bytes_stored(), 2 * tarv_text_search::parallel_bytes);
+    for (const char* needle : {"cab", "BCABCABCA", "a"}) {
+        tarv_text_search whole, sliced;
+        whole.set_needle(t, needle);
+        whole.run_to_end(t);
+        sliced.set_needle(t, needle);
+        while (!sliced.step(t, 300000)) {
+        }
+        ASSERT_EQ(whole.count(), sliced.count()) << needle;
+        for (std::size_t i = 0; i < whole.count(); ++i)
+            ASSERT_EQ(whole.match_position(i), sliced.match_position(i)) << needle << " " << i;
+    }
+    // The count against the text itself, for one needle.
+    tarv_text_search s;
+    s.set_needle(t, "bcabcabca");
+    s.run_to_end(t);
+    const std::string hay = lowered(join_lines(t).text);
+    std::size_t n = 0;
+    for (std::size_t at = hay.find("bcabcabca"); at != std::string::npos; at = hay.find("bcabcabca", at + 1)) ++n;
+    EXPECT_EQ(s.count(), n);
+}
+
 TEST(TextSearch, TextArrivingDuringTheSearchIsSearchedAndKeepsTheCurrentMatch)
 {
     auto font = make_test_font(6, 10);
