@@ -29,9 +29,9 @@ extern char** environ;
 
 namespace {
 
-// Runs xclip with the arguments, feeding it `input`, and serves the
+// Runs xclip with the arguments and serves the
 // selection requests it makes to this process while it runs.
-bool run_xclip(std::vector<std::string> args, std::string& out, const std::string& input = {})
+bool run_xclip(std::vector<std::string> args, std::string& out)
 {
     int out_pipe[2], in_pipe[2];
     if (pipe(out_pipe) != 0) return false;
@@ -56,7 +56,6 @@ bool run_xclip(std::vector<std::string> args, std::string& out, const std::strin
         close(in_pipe[1]);
         return false;
     }
-    if (!input.empty()) (void)!write(in_pipe[1], input.data(), input.size());
     close(in_pipe[1]);
     fcntl(out_pipe[0], F_SETFL, O_NONBLOCK);
     wxGUIEventLoop loop;
@@ -81,6 +80,39 @@ bool run_xclip(std::vector<std::string> args, std::string& out, const std::strin
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
+
+// Serves `text` as the selection from another process, in the foreground
+// so that it never outlives the test (a background xclip would keep the
+// test's output open and its runner waiting).
+struct xclip_owner {
+    pid_t pid = 0;
+    xclip_owner(const char* selection, const std::string& text)
+    {
+        int in_pipe[2];
+        if (pipe(in_pipe) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, in_pipe[0], 0);
+        posix_spawn_file_actions_addclose(&actions, in_pipe[1]);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        std::string sel = selection;
+        char arg0[] = "xclip", arg1[] = "-quiet", arg2[] = "-i", arg3[] = "-selection";
+        char* argv[] = {arg0, arg1, arg2, arg3, sel.data(), nullptr};
+        if (posix_spawnp(&pid, "xclip", &actions, nullptr, argv, environ) != 0) pid = 0;
+        posix_spawn_file_actions_destroy(&actions);
+        close(in_pipe[0]);
+        (void)!write(in_pipe[1], text.data(), text.size());
+        close(in_pipe[1]);
+    }
+    ~xclip_owner()
+    {
+        if (pid <= 0) return;
+        kill(pid, SIGTERM);
+        int status = 0;
+        waitpid(pid, &status, 0);
+    }
+};
 
 std::string read_selection(const char* which)
 {
@@ -145,11 +177,9 @@ TEST_F(ClipboardWx, CtrlCCopiesTheDisplaySelectionToTheClipboardAndKeepsThePrima
 
 TEST_F(ClipboardWx, ShiftInsertPastesWhatAnotherProgramPutIntoTheClipboard)
 {
-    // xclip -i leaves a process behind that serves the CLIPBOARD until
-    // another program takes it over (or the display goes away).
-    std::string ignored;
-    ASSERT_TRUE(run_xclip({"-i", "-selection", "clipboard"}, ignored, "look"));
-    // Its background process takes the selection a moment later.
+    xclip_owner board("clipboard", "look");
+    ASSERT_GT(board.pid, 0);
+    // It takes the selection a moment after it starts.
     for (int i = 0; i < 500 && read_selection("clipboard") != "look"; ++i) usleep(2000);
     edit.set_value("go ");
     // The toolkit waits for another program's answer inside the running loop.
@@ -165,7 +195,8 @@ TEST_F(ClipboardWx, ShiftInsertPastesWhatAnotherProgramPutIntoTheClipboard)
     EXPECT_EQ(edit.text, "go looknorth");
     // Nor does the primary selection of another program, which offers
     // only UTF-8 text, paste as nothing.
-    ASSERT_TRUE(run_xclip({"-i", "-selection", "primary"}, ignored, " east"));
+    xclip_owner primary("primary", " east");
+    ASSERT_GT(primary.pid, 0);
     for (int i = 0; i < 500 && read_selection("primary") != " east"; ++i) usleep(2000);
     line.on_key_down(ctrl('V'));
     line.on_key_up();
