@@ -153,13 +153,15 @@ tarv_bitmap::tarv_bitmap(int width, int height)
         width_ = height_ = 0;
         return;  // stays invalid: every primitive reports and draws nothing
     }
-    pixels_.reset(new (std::nothrow) std::uint8_t[n * 4]());
+    pixels_.reset(new (std::nothrow) std::uint8_t[n * 4]);
     if (!pixels_) {
         TARV_LOG(1, "Warning in tarv_bitmap::tarv_bitmap(), no memory for a %d x %d surface.\n", width, height);
         width_ = height_ = 0;
         return;
     }
-    ClearAlpha();
+    // Black and opaque, as ClearAlpha on zeroed pixels would leave it.
+    const std::uint8_t opaque_black[4] = {0, 0, 0, 255};
+    fill_rows(opaque_black);
 }
 
 tarv_bitmap::tarv_bitmap(const tarv_bitmap& other) : width_(other.width_), height_(other.height_)
@@ -229,9 +231,18 @@ void tarv_bitmap::Clear(const tarv_color& color)
     }
     std::uint8_t px[4] = {static_cast<std::uint8_t>(color.red), static_cast<std::uint8_t>(color.green),
                           static_cast<std::uint8_t>(color.blue), 255};
-    std::uint8_t* p = pixels_.get();
-    std::size_t n = static_cast<std::size_t>(width_) * height_;
-    for (std::size_t i = 0; i < n; ++i, p += 4) std::memcpy(p, px, 4);
+    fill_rows(px);
+}
+
+// Fills the first row pixel by pixel and copies it to the others: panels
+// are cleared on every paint and made on every resize.
+void tarv_bitmap::fill_rows(const std::uint8_t pixel[4])
+{
+    if (width_ <= 0 || height_ <= 0) return;
+    std::uint8_t* first = pixels_.get();
+    const std::size_t row = static_cast<std::size_t>(width_) * 4;
+    for (std::size_t i = 0; i < row; i += 4) std::memcpy(first + i, pixel, 4);
+    for (int y = 1; y < height_; ++y) std::memcpy(first + y * row, first, row);
 }
 
 void tarv_bitmap::ClearAlpha()

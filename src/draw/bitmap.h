@@ -73,6 +73,7 @@ public:
 
 private:
     void line64(long long x1, long long y1, long long x2, long long y2, const tarv_color& color);
+    void fill_rows(const std::uint8_t pixel[4]);
 
     int width_ = 0;
     int height_ = 0;
