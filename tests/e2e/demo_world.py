@@ -410,6 +410,7 @@ class Session:
         while True:
             self.send(text("By what name are you known? "))
             name = self.command()
+            self.send(text("\r\n"))  # the answer starts a line, as in play
             if not name:
                 continue
             if name.lower() == "quit":
