@@ -300,6 +300,7 @@ public:
     void set_clipboard_text(const std::string& text) override { ::set_clipboard_text(text); }
     bool get_clipboard_text(std::string& text) override { return ::get_clipboard_text(text) != 0; }
     void copy_selection(tarv_display_ref display) override;
+    bool take_other_selection() override;
     bool find_open() const override;
     void open_find() override;
     bool find_key(const tarv_key_event& event) override;

@@ -230,7 +230,7 @@ bool tarv_command_line::handle_ctrl_key(const tarv_key_event& event)
         } else if (host.has_selection(tarv_display_ref::channel)) {
             host.copy_selection(tarv_display_ref::channel);
             host.clear_selection(tarv_display_ref::channel);
-        } else {
+        } else if (!host.take_other_selection()) {
             host.send_line(break_character);
             host.unfreeze_scrolling(tarv_display_ref::main);
         }

@@ -102,6 +102,9 @@ public:
     }
     // Copies the display's selected text to the CLIPBOARD.
     virtual void copy_selection(tarv_display_ref display) { (void)display; }
+    // A selection in any other display (a popup window's): copied to the
+    // CLIPBOARD and cleared; false when there is none.
+    virtual bool take_other_selection() { return false; }
 
     // The main display's find field (Ctrl+F). While it is open the command
     // line hands it Escape, Enter, F3 and Backspace and every typed character.

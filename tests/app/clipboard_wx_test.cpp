@@ -23,6 +23,7 @@
 #include "input/command_line.h"
 #include "text/clipboard.h"
 #include "text/clipboard_wx.h"
+#include "panels/popup_manager.h"
 #include "text/main_window.h"
 
 extern char** environ;
@@ -173,6 +174,24 @@ TEST_F(ClipboardWx, CtrlCCopiesTheDisplaySelectionToTheClipboardAndKeepsThePrima
     EXPECT_EQ(edit.text, "north and south");
     EXPECT_EQ(read_selection("clipboard"), "south");
     EXPECT_EQ(read_selection("primary"), "south");
+}
+
+TEST_F(ClipboardWx, CtrlCCopiesAPopupWindowsSelection)
+{
+    mw.popup_manager->create_window("Score\nScore Sheet\n30 4\n\n\n");
+    tarv_ansi_display* popup = mw.popup_manager->find_popup_window("Score");
+    ASSERT_NE(popup, nullptr);
+    popup->print_text("Strength 18\nWisdom 12\n");
+    tarv_textctrl& text = popup->text;
+    text.selection_anchor = {1, 0};
+    text.selection_point = {1, 5};
+    text.selection_active = 1;
+    text.normalize_selection();
+    line.on_key_down(ctrl('C'));
+    line.on_key_up();
+    EXPECT_FALSE(text.has_selection());
+    EXPECT_TRUE(outgoing(mw).empty());
+    EXPECT_EQ(read_selection("clipboard"), "Wisdom");
 }
 
 TEST_F(ClipboardWx, ShiftInsertPastesWhatAnotherProgramPutIntoTheClipboard)

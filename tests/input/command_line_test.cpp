@@ -458,3 +458,14 @@ TEST_F(Clipboard, ShiftInsertPastesTheClipboardAndCtrlVThePrimarySelection)
     EXPECT_EQ(edit.text, "aboardprimaryd");
     EXPECT_TRUE(host.calls.empty());
 }
+
+TEST_F(Clipboard, CtrlCTakesAPopupSelectionInsteadOfBreaking)
+{
+    host.other_selection = true;
+    EXPECT_TRUE(tap(ctrl('C')));
+    EXPECT_EQ(host.calls, (calls_t{"take_other_sel"}));
+    // With none left, Ctrl+C breaks again.
+    host.calls.clear();
+    EXPECT_TRUE(tap(ctrl('C')));
+    EXPECT_EQ(host.calls, (calls_t{"send:3", "unfreeze:main"}));
+}

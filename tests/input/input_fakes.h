@@ -164,6 +164,14 @@ public:
         return true;
     }
     void copy_selection(tarv_display_ref d) override { calls.push_back("copy_sel:" + name(d)); }
+    bool other_selection = false;
+    bool take_other_selection() override
+    {
+        if (!other_selection) return false;
+        calls.push_back("take_other_sel");
+        other_selection = false;
+        return true;
+    }
 
 private:
     static std::string name(tarv_display_ref d) { return d == tarv_display_ref::main ? "main" : "channel"; }
