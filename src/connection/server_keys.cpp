@@ -2,6 +2,7 @@
 
 #include "config/atomic_file.h"
 #include "support/debug_log.h"
+#include "support/util.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -41,20 +42,12 @@ bool parse_port(const std::string& text, int* port)
     return true;
 }
 
-int hex_value(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // Exactly 64 hexadecimal digits.
 bool parse_fingerprint(const std::string& text, tarv_key_fingerprint* out)
 {
     if (text.size() != out->size() * 2) return false;
     for (std::size_t i = 0; i < out->size(); ++i) {
-        int high = hex_value(text[i * 2]), low = hex_value(text[i * 2 + 1]);
+        int high = tarv_hex_digit(text[i * 2]), low = tarv_hex_digit(text[i * 2 + 1]);
         if (high < 0 || low < 0) return false;
         (*out)[i] = static_cast<std::uint8_t>(high * 16 + low);
     }

@@ -23,25 +23,6 @@ static_assert(tarv_key::NUMPAD_ADD == WXK_NUMPAD_ADD && tarv_key::NUMPAD_SUBTRAC
 static_assert(tarv_key::WINDOWS_LEFT == WXK_WINDOWS_LEFT && tarv_key::WINDOWS_RIGHT == WXK_WINDOWS_RIGHT);
 static_assert(tarv_key::WINDOWS_MENU == WXK_WINDOWS_MENU && tarv_key::INSERT == WXK_INSERT);
 
-std::string tarv_to_latin1(const wxString& text)
-{
-    std::string out;
-    out.reserve(text.length());
-    for (wxUniChar c : text) {
-        auto value = c.GetValue();
-        out.push_back(value < 256 ? static_cast<char>(value) : '?');
-    }
-    return out;
-}
-
-wxString tarv_from_latin1(const std::string& text)
-{
-    wxString out;
-    out.reserve(text.size());
-    for (unsigned char c : text) out += wxUniChar(static_cast<unsigned>(c));
-    return out;
-}
-
 namespace {
 
 constexpr long line_edit_style = wxTE_MULTILINE | wxTE_RICH | wxTE_PROCESS_ENTER | wxTE_NOHIDESEL | wxBORDER_NONE;

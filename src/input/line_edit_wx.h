@@ -20,15 +20,12 @@
 
 #include "draw/embedded_window.h"
 #include "draw/embedded_window_wx.h"
+#include "draw/latin1_wx.h"
 #include "input/command_line.h"
 #include "input/input_window.h"
 
 class tarv_font;
 
-// The command line works on 8-bit text; characters beyond ISO-8859-1 become
-// '?', so positions in the control and bytes in the text stay one to one.
-std::string tarv_to_latin1(const wxString& text);
-wxString tarv_from_latin1(const std::string& text);
 
 class tarv_line_edit : public wxTextCtrl, public tarv_edit_control, public tarv_window_peer {
 public:

@@ -79,11 +79,8 @@ bool parse_chunk_size(const char* text, int* out)
     long long value = 0;
     int digits = 0;
     for (; digits < 20; ++p, ++digits) {
-        int d;
-        if (*p >= '0' && *p <= '9') d = *p - '0';
-        else if (*p >= 'a' && *p <= 'f') d = *p - 'a' + 10;
-        else if (*p >= 'A' && *p <= 'F') d = *p - 'A' + 10;
-        else break;
+        int d = tarv_hex_digit(*p);
+        if (d < 0) break;
         value = value * 16 + d;
         if (value > INT_MAX) return false;
     }

@@ -202,6 +202,14 @@ std::uint32_t tarv_hash_text(const char* text)
     return h;
 }
 
+int tarv_hex_digit(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
 int tarv_direction_angle(int dx, int dy)
 {
     if (dx == 0 && dy == 0) return 90;

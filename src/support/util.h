@@ -16,6 +16,8 @@ int word_is_prefix(const char* word, const char* keyword);
 int word_abbrev(const char* word, const char* keyword, int minimum);
 int word_in_list(const char* word, const char* list);
 int parse_leading_int(const char* text, int* out);
+// The value of one hexadecimal digit (either case); -1 for anything else.
+int tarv_hex_digit(char c);
 
 int safe_strcpy(char* dest, const char* src, int size);
 

@@ -3,30 +3,11 @@
 #include <wx/clipbrd.h>
 #include <wx/log.h>
 
+#include "draw/latin1_wx.h"
 #include "support/debug_log.h"
 #include "text/clipboard.h"
 
 namespace {
-
-// Text bytes are Latin-1; characters beyond it read back as '?'.
-wxString from_bytes(const std::string& text)
-{
-    wxString out;
-    out.reserve(text.size());
-    for (unsigned char c : text) out += wxUniChar(static_cast<unsigned>(c));
-    return out;
-}
-
-std::string to_bytes(const wxString& text)
-{
-    std::string out;
-    out.reserve(text.length());
-    for (wxUniChar c : text) {
-        auto value = c.GetValue();
-        out.push_back(value < 256 ? static_cast<char>(value) : '?');
-    }
-    return out;
-}
 
 bool write_selection(const std::string& text, bool primary)
 {
@@ -37,7 +18,7 @@ bool write_selection(const std::string& text, bool primary)
         return false;
     }
     wxTheClipboard->UsePrimarySelection(primary);
-    wxTheClipboard->SetData(new wxTextDataObject(from_bytes(text)));
+    wxTheClipboard->SetData(new wxTextDataObject(tarv_from_latin1(text)));
     wxTheClipboard->Close();
     wxTheClipboard->UsePrimarySelection(true);
     return true;
@@ -56,7 +37,7 @@ bool read_selection(std::string& text, bool primary)
     if (wxTheClipboard->IsSupported(wxDF_UNICODETEXT) || wxTheClipboard->IsSupported(wxDF_TEXT)) {
         wxTextDataObject data;
         ok = wxTheClipboard->GetData(data);
-        if (ok) text = to_bytes(data.GetText());
+        if (ok) text = tarv_to_latin1(data.GetText());
     }
     wxTheClipboard->Close();
     wxTheClipboard->UsePrimarySelection(true);

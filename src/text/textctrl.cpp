@@ -8,6 +8,7 @@
 #include "draw/font.h"
 #include "support/debug_log.h"
 #include "support/random.h"
+#include "support/util.h"
 #include "text/ansi_display.h"
 #include "text/text_search.h"
 
@@ -91,14 +92,6 @@ bool parse_duration(const std::string& word, int* out)
     }
     *out = static_cast<int>(negative ? -value : value);
     return true;
-}
-
-int hex_value(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -578,7 +571,7 @@ tarv_color tarv_textctrl::GetColorFromHexString(const char* text)
     }
     int digits[6];
     for (int i = 0; i < 6; ++i) {
-        digits[i] = hex_value(text[i]);
+        digits[i] = tarv_hex_digit(text[i]);
         if (digits[i] < 0) {
             TARV_LOG(2, "tarv_textctrl::GetColorFromHexString() - string doesn't appear to be hex.\n");
             return color_black;

@@ -310,6 +310,15 @@ TEST(HashText, WorkedValues)
     EXPECT_EQ(tarv_hash_text("caf\xe9"), 2858655362u);
 }
 
+TEST(HexDigit, EveryDigitInEitherCaseAndTheNeighboursOfTheRanges)
+{
+    EXPECT_EQ(tarv_hex_digit('0'), 0);
+    EXPECT_EQ(tarv_hex_digit('9'), 9);
+    EXPECT_EQ(tarv_hex_digit('a'), 10);
+    EXPECT_EQ(tarv_hex_digit('F'), 15);
+    for (char c : {'/', ':', '@', 'G', '`', 'g', ' ', '\0'}) EXPECT_EQ(tarv_hex_digit(c), -1) << static_cast<int>(c);
+}
+
 TEST(DirectionAngle, Table)
 {
     struct Case {
